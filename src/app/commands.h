@@ -1,0 +1,9 @@
+// The developer commands of kestrin-engine.
+#pragma once
+
+namespace kestrin {
+
+// argv holds the arguments after the command's own name.
+int RunPerftCommand(int argc, char** argv);
+
+} // namespace kestrin

@@ -1,0 +1,9 @@
+// Start-up work shared by every entry point.
+#pragma once
+
+namespace kestrin {
+
+// Builds the board tables and fills the random key tables.
+void InitTables();
+
+} // namespace kestrin

@@ -1,0 +1,118 @@
+#include "board/attacks.h"
+
+#include "board/tables.h"
+
+namespace kestrin {
+
+namespace {
+
+constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
+constexpr int KingSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
+constexpr int DiagonalSteps[4] = {-11, -9, 9, 11};
+constexpr int StraightSteps[4] = {-10, -1, 1, 10};
+
+// First non-empty square from `square` along `step`.
+inline int FirstMan(const u8* board, int square, int step) {
+  do square += step;
+  while (board[square] == Empty);
+  return square;
+}
+
+// Is `code` a slider of colour `offset` (0 White, 8 Black) that moves along `step`?
+inline bool SliderAlong(int code, int offset, int step) {
+  int type = code - offset;
+  if (type == Queen) return true;
+  return DiagonalStep[step] ? type == Bishop : type == Rook;
+}
+
+template <int Offset> // the attackers' colour: 0 White, 8 Black
+int AttackedBy(const u8* board, int square) {
+  constexpr int knight = Knight + Offset, pawn = Pawn + Offset, bishop = Bishop + Offset, rook = Rook + Offset,
+                queen = Queen + Offset, king = King + Offset;
+  for (int d : KnightSteps)
+    if (board[square + d] == knight) return 1;
+  if constexpr (Offset == 0) {
+    if (board[square + 9] == pawn || board[square + 11] == pawn) return 1;
+  } else {
+    if (board[square - 11] == pawn || board[square - 9] == pawn) return 1;
+  }
+  for (int d : DiagonalSteps) {
+    int code = board[FirstMan(board, square, d)];
+    if (code == bishop || code == queen) return 1;
+  }
+  for (int d : StraightSteps) {
+    int code = board[FirstMan(board, square, d)];
+    if (code == rook || code == queen) return 1;
+  }
+  for (int d : KingSteps)
+    if (board[square + d] == king) return 1;
+  return 0;
+}
+
+} // namespace
+
+int IsSquareAttacked(const Position& p, int square, int side) {
+  return side == White ? AttackedBy<BlackOffset>(p.board, square) : AttackedBy<0>(p.board, square);
+}
+
+int IsInCheck(int side, const Position& p) { return IsSquareAttacked(p, KingSquare(p, side), side); }
+
+int ExposesOwnKing(int side, const Position& p, Move move) {
+  int from = MoveFrom(move), to = MoveTo(move);
+  int king = KingSquare(p, side);
+  int d = DirectionOf(king, from);
+  if (d == 0 || d == DirectionOf(king, to)) return 0;
+  // Walk from the king as if the from-square were already empty.
+  int s = king + d;
+  while (s == from || p.board[s] == Empty) s += d;
+  return SliderAlong(p.board[s], side == White ? BlackOffset : 0, d) ? 1 : 0;
+}
+
+int CountChecksGiven(int side, const Position& p, Move move, u32 moveClass) {
+  const u8* board = p.board;
+  int offset = side == White ? 0 : BlackOffset;
+  int king = KingSquare(p, Opponent(side));
+  int from = MoveFrom(move);
+  int t = MoveTo(move);
+  if (from >= FirstCastleCode) {
+    static const int rookSquare[4] = {F1, D1, F8, D8};
+    t = rookSquare[from - CastleWhiteShort];
+  }
+  int d = DirectionOf(king, t);
+  int count = 0;
+  int capturedLine = 0;
+  switch (board[t] - offset) {
+  case Pawn:
+    if (side == White ? (t == king + 9 || t == king + 11) : (t == king - 9 || t == king - 11)) count = 1;
+    if (moveClass == ClassEnPassant) {
+      int captured = side == White ? t + 10 : t - 10;
+      capturedLine = DirectionOf(king, captured);
+      if (capturedLine != 0 && capturedLine != d && SliderAlong(board[FirstMan(board, king, capturedLine)], offset,
+                                                                 capturedLine))
+        ++count;
+    }
+    break;
+  case Bishop:
+    if (DiagonalStep[d] && SliderAlong(board[FirstMan(board, king, d)], offset, d)) count = 1;
+    break;
+  case Knight:
+    if (KnightStep[t - king]) count = 1;
+    break;
+  case Rook:
+    if (OrthogonalStep[d] && SliderAlong(board[FirstMan(board, king, d)], offset, d)) count = 1;
+    break;
+  case Queen:
+    if (d != 0 && board[FirstMan(board, king, d)] == Queen + offset) count = 1;
+    break;
+  default:
+    break;
+  }
+  if (from < FirstCastleCode) {
+    int d2 = DirectionOf(king, from);
+    if (d2 != 0 && d2 != d && d2 != capturedLine && SliderAlong(board[FirstMan(board, king, d2)], offset, d2))
+      ++count;
+  }
+  return count > 2 ? 2 : count;
+}
+
+} // namespace kestrin

@@ -1,0 +1,17 @@
+// Attack and check tests: every legality decision is made with these.
+#pragma once
+
+#include "board/position.h"
+
+namespace kestrin {
+
+// 1 when a man of the opponent of `side` attacks `square`.
+int IsSquareAttacked(const Position& position, int square, int side);
+int IsInCheck(int side, const Position& position);
+// Before the move: 1 when moving the man off its square uncovers a slider on the mover's king.
+// Not for king moves; ignores the pawn removed by an en-passant capture.
+int ExposesOwnKing(int side, const Position& position, Move move);
+// After the move: the number of checks (0, 1 or 2) it gives to the opponent of `side`.
+int CountChecksGiven(int side, const Position& position, Move move, u32 moveClass);
+
+} // namespace kestrin

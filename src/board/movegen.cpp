@@ -1,0 +1,186 @@
+#include "board/movegen.h"
+
+#include "board/attacks.h"
+#include "board/tables.h"
+
+namespace kestrin {
+
+namespace {
+
+constexpr int KnightTargets[8] = {8, 12, 19, 21, -8, -12, -19, -21};
+constexpr int KingTargets[8] = {1, 9, 10, 11, -1, -9, -10, -11};
+constexpr int BishopRays[4] = {9, -9, 11, -11};
+constexpr int RookRays[4] = {1, -1, 10, -10};
+constexpr int QueenRays[8] = {1, -1, 10, -10, 9, -9, 11, -11};
+
+// Everything that differs between the White and the Black routines.
+template <int Side>
+struct Colour {
+  static constexpr int Offset = Side == White ? 0 : BlackOffset;
+  static constexpr int Forward = Side == White ? -10 : 10;
+  static constexpr int PawnCode = Pawn + Offset;
+  static constexpr int FirstCapture = Side == White ? -9 : 9;
+  static constexpr int SecondCapture = Side == White ? -11 : 11;
+  static bool IsEnemy(int code) {
+    if constexpr (Side == White) return code > OffBoard;
+    else return unsigned(code - 1) < 7u;
+  }
+  static bool OnSeventh(int from) { return Side == White ? from < 42 : from > 81; }
+  static bool OnSecond(int from) { return Side == White ? from >= 82 : from <= 41; }
+};
+
+struct Store {
+  MoveList& list;
+  void Quiet(u32 partial, int to) { list.moves[QuietBase + ++list.quietCount] = partial + (u32(to) << 8); }
+  void Capture(u32 partial, int to) { list.moves[++list.captureCount] = partial + (u32(to) << 8); }
+};
+
+template <int Side, bool CapturesOnly>
+struct Routines {
+  using C = Colour<Side>;
+
+  static void Steps(Store& out, const u8* board, int from, u32 partial, const int (&steps)[8]) {
+    for (int d : steps) {
+      int to = from + d, code = board[to];
+      if (code == Empty) {
+        if constexpr (!CapturesOnly) out.Quiet(partial, to);
+      } else if (C::IsEnemy(code)) {
+        out.Capture(partial, to);
+      }
+    }
+  }
+
+  template <int N>
+  static void Slides(Store& out, const u8* board, int from, u32 partial, const int (&rays)[N]) {
+    for (int d : rays) {
+      int to = from + d;
+      for (; board[to] == Empty; to += d)
+        if constexpr (!CapturesOnly) out.Quiet(partial, to);
+      if (C::IsEnemy(board[to])) out.Capture(partial, to);
+    }
+  }
+
+  static void PawnCaptures(Store& out, const Position& p, int from, u32 partial) {
+    int to = from + C::FirstCapture;
+    if (to == p.epSquare || C::IsEnemy(p.board[to])) out.Capture(partial, to);
+    to = from + C::SecondCapture;
+    if (to == p.epSquare || C::IsEnemy(p.board[to])) out.Capture(partial, to);
+  }
+
+  static void PawnMoves(Store& out, const Position& p, int from, u32 partial) {
+    const u8* board = p.board;
+    if (board[from + C::Forward] == Empty) {
+      if (C::OnSeventh(from)) {
+        out.Capture(partial, from + C::Forward);
+      } else {
+        out.Quiet(partial, from + C::Forward);
+        if (C::OnSecond(from) && board[from + 2 * C::Forward] == Empty) out.Quiet(partial, from + 2 * C::Forward);
+      }
+    }
+    PawnCaptures(out, p, from, partial);
+  }
+
+  static void ByCode(Store& out, const u8* board, int from, u32 partial) {
+    switch (board[from] - C::Offset) {
+    case Queen: Slides(out, board, from, partial, QueenRays); break;
+    case Rook: Slides(out, board, from, partial, RookRays); break;
+    case Bishop: Slides(out, board, from, partial, BishopRays); break;
+    case Knight: Steps(out, board, from, partial, KnightTargets); break;
+    default: break;
+    }
+  }
+
+  static void Pieces(Store& out, const Position& p, const u8* list) {
+    const u8* board = p.board;
+    for (int slot = 0; slot < 8; ++slot) {
+      int from = list[slot];
+      if (from == NoSquare) continue;
+      u32 partial = u32(slot) << 16 | u32(from);
+      if (board[from] == C::PawnCode) {
+        if constexpr (CapturesOnly) {
+          PawnCaptures(out, p, from, partial);
+          if (C::OnSeventh(from) && board[from + C::Forward] == Empty) out.Capture(partial, from + C::Forward);
+        } else {
+          PawnMoves(out, p, from, partial);
+        }
+      } else {
+        ByCode(out, board, from, partial);
+      }
+    }
+    for (int slot = 8; slot < 15; ++slot) {
+      int from = list[slot];
+      if (from == NoSquare) continue;
+      u32 partial = u32(slot) << 16 | u32(from);
+      if (slot < 10) Steps(out, board, from, partial, KnightTargets);
+      else if (slot < 12) Slides(out, board, from, partial, BishopRays);
+      else if (slot < 14) Slides(out, board, from, partial, RookRays);
+      else Slides(out, board, from, partial, QueenRays);
+    }
+  }
+
+  static void KingMoves(Store& out, const Position& p, const u8* list) {
+    int from = list[KingSlot];
+    Steps(out, p.board, from, u32(KingSlot) << 16 | u32(from), KingTargets);
+  }
+};
+
+template <int Side>
+void Castlings(Store& out, const Position& p) {
+  const u8* b = p.board;
+  constexpr int o = Side == White ? 0 : BlackOffset;
+  constexpr int shift = Side == White ? 0 : -70; // rank 8 squares are 70 below rank 1 squares
+  const int state = p.castleState[Side - 1];
+  const int king = E1 + shift;
+  if (b[king] != King + o) return;
+  if (state <= CastleKingSideOnly && b[F1 + shift] == Empty && b[G1 + shift] == Empty && b[H1 + shift] == Rook + o &&
+      !IsSquareAttacked(p, F1 + shift, Side))
+    out.Quiet(u32(KingSlot) << 16 | (Side == White ? CastleWhiteShort : CastleBlackShort), G1 + shift);
+  if ((state == CastleBoth || state == CastleQueenSideOnly) && b[D1 + shift] == Empty && b[C1 + shift] == Empty &&
+      b[B1 + shift] == Empty && b[A1 + shift] == Rook + o && !IsSquareAttacked(p, D1 + shift, Side))
+    out.Quiet(u32(KingSlot) << 16 | (Side == White ? CastleWhiteLong : CastleBlackLong), C1 + shift);
+}
+
+template <int Side>
+void FullGenerator(const Position& p, MoveList& list) {
+  using R = Routines<Side, false>;
+  list.quietCount = list.captureCount = list.spare = list.extensionFraction = 0;
+  Store out{list};
+  const u8* pieces = PieceListOf(p, Side);
+  if (list.inCheck == 0) {
+    Castlings<Side>(out, p);
+  } else {
+    R::KingMoves(out, p, pieces);
+    if (list.inCheck == 2) return;
+  }
+  R::Pieces(out, p, pieces);
+  if (list.inCheck == 0) R::KingMoves(out, p, pieces);
+}
+
+template <int Side>
+void CaptureGenerator(const Position& p, MoveList& list) {
+  using R = Routines<Side, true>;
+  list.quietCount = list.captureCount = list.spare = list.extensionFraction = 0;
+  Store out{list};
+  const u8* pieces = PieceListOf(p, Side);
+  R::Pieces(out, p, pieces);
+  R::KingMoves(out, p, pieces);
+}
+
+} // namespace
+
+void GenerateMoves(int side, const Position& position, MoveList& list) {
+  list.inCheck = static_cast<u32>(IsInCheck(side, position));
+  GenerateMovesGivenCheck(side, position, list);
+}
+
+void GenerateMovesGivenCheck(int side, const Position& position, MoveList& list) {
+  if (side == White) FullGenerator<White>(position, list);
+  else FullGenerator<Black>(position, list);
+}
+
+void GenerateCaptures(int side, const Position& position, MoveList& list) {
+  if (side == White) CaptureGenerator<White>(position, list);
+  else CaptureGenerator<Black>(position, list);
+}
+
+} // namespace kestrin

@@ -1,0 +1,33 @@
+// Board tables built once at start-up and read-only afterwards.
+#pragma once
+
+#include "board/types.h"
+
+namespace kestrin {
+
+// A table indexed by a signed square difference in -128..127.
+template <typename T>
+struct StepTable {
+  T entries[256];
+  constexpr T operator[](int step) const { return entries[step + 128]; }
+  constexpr T& operator[](int step) { return entries[step + 128]; }
+};
+
+extern const i32 PieceValue[16];
+extern u8 RankOf[128]; // 1..8, 0 off the board
+extern u8 FileOf[128]; // 1..8 for a..h, 0 off the board
+
+// [to * 128 + from]: the step leading from `from` toward `to` on a common line, else 0.
+extern signed char DirectionTable[128 * 128];
+inline int DirectionOf(int from, int to) { return DirectionTable[to * 128 + from]; }
+
+extern StepTable<u32> KnightStep;
+extern StepTable<u8> OrthogonalStep;
+extern StepTable<u8> DiagonalStep;
+
+// [code][square]; incremental updates use the low 16 bits.
+extern i32 PieceSquareTable[16][128];
+
+void InitBoardTables();
+
+} // namespace kestrin

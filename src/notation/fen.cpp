@@ -1,0 +1,133 @@
+#include "notation/fen.h"
+
+#include <cstring>
+
+namespace kestrin {
+
+namespace {
+
+constexpr const char* FenLetters = "..PBNRQK..pbnrqk.";
+
+int CodeOfLetter(char c) {
+  for (int code = 2; code < 16; ++code)
+    if (FenLetters[code] == c && c != '.') return code;
+  return 0;
+}
+
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Splits the text after the board into blank-separated fields.
+struct Fields {
+  const char* text;
+  std::size_t length, at;
+  bool Next(const char*& begin, std::size_t& size) {
+    while (at < length && IsBlank(text[at])) ++at;
+    if (at >= length) return false;
+    begin = text + at;
+    while (at < length && !IsBlank(text[at])) ++at;
+    size = static_cast<std::size_t>(text + at - begin);
+    return true;
+  }
+};
+
+// The en-passant square counts only when the side to move has a pawn beside the pawn that
+// just made its double step, the same rule MakeMove uses when it records one.
+void ReadEnPassant(Position& p, const char* field, std::size_t size) {
+  if (size != 2 || field[0] < 'a' || field[0] > 'h') return;
+  bool whiteToMove = p.sideToMove == White;
+  if (field[1] != (whiteToMove ? '6' : '3')) return;
+  int ep = SquareAt(field[0] - 'a', field[1] - '0');
+  int pawnSquare = whiteToMove ? ep + 10 : ep - 10;
+  int origin = whiteToMove ? ep - 10 : ep + 10;
+  int enemyPawn = whiteToMove ? BlackPawn : WhitePawn, ownPawn = whiteToMove ? WhitePawn : BlackPawn;
+  if (p.board[ep] != Empty || p.board[origin] != Empty || p.board[pawnSquare] != enemyPawn) return;
+  if (p.board[pawnSquare - 1] == ownPawn || p.board[pawnSquare + 1] == ownPawn) p.epSquare = static_cast<u8>(ep);
+}
+
+} // namespace
+
+int PositionToFen(char* buffer, const Position& p) {
+  int n = 0;
+  for (int row = 0; row < 8; ++row) {
+    int empty = 0;
+    for (int file = 0; file < 8; ++file) {
+      int code = p.board[SquareOf(file, row)];
+      if (code == Empty) {
+        ++empty;
+        continue;
+      }
+      if (empty) buffer[n++] = static_cast<char>('0' + empty);
+      empty = 0;
+      buffer[n++] = (code >= 2 && code < 16) ? FenLetters[code] : '?';
+    }
+    if (empty) buffer[n++] = static_cast<char>('0' + empty);
+    if (row < 7) buffer[n++] = '/';
+  }
+  buffer[n++] = ' ';
+  buffer[n++] = p.sideToMove == White ? 'w' : 'b';
+  buffer[n++] = ' ';
+  int w = p.castleState[0], b = p.castleState[1];
+  if (w >= CastleNone && b >= CastleNone) {
+    buffer[n++] = '-';
+  } else {
+    static const char* const whiteParts[5] = {"KQ", "K", "Q", "", ""};
+    static const char* const blackParts[5] = {"kq", "k", "q", "", ""};
+    for (const char* s = whiteParts[w > 4 ? 4 : w]; *s; ++s) buffer[n++] = *s;
+    for (const char* s = blackParts[b > 4 ? 4 : b]; *s; ++s) buffer[n++] = *s;
+  }
+  buffer[n++] = ' ';
+  buffer[n++] = '-';
+  buffer[n] = 0;
+  return n;
+}
+
+bool ReadFen(const char* text, std::size_t length, Position& out) {
+  Position p;
+  ClearPosition(p);
+  std::size_t i = 0;
+  int s = 0;
+  for (; i < length && s < 64; ++i) {
+    char c = text[i];
+    if (c >= '1' && c <= '8') {
+      s += c - '0';
+    } else if (int code = CodeOfLetter(c)) {
+      PlacePiece(p, s % 8, s / 8, code);
+      ++s;
+    } else if (c == '/' && s % 8 != 0) {
+      s = (s / 8 + 1) * 8;
+    }
+  }
+  if (s < 64) return false;
+
+  // The fields after the board: side, castling, en passant; the clocks are not used.
+  Fields fields{text, length, i};
+  const char* field;
+  std::size_t size;
+  // Stray non-letters before the side field (a trailing "/", say) are skipped.
+  bool found;
+  while ((found = fields.Next(field, size)) && !IsLetter(field[0])) {
+  }
+  if (!found || size != 1 || (field[0] != 'w' && field[0] != 'b')) return false;
+  p.sideToMove = field[0] == 'w' ? White : Black;
+  if (p.sideToMove == Black) p.plyCount = 2;
+  p.castleState[0] = p.castleState[1] = CastleNone;
+  if (fields.Next(field, size)) {
+    for (std::size_t k = 0; k < size && field[k] != '-'; ++k) {
+      switch (field[k]) {
+      case 'K': p.castleState[0] &= 1; break;
+      case 'Q': p.castleState[0] &= 2; break;
+      case 'k': p.castleState[1] &= 1; break;
+      case 'q': p.castleState[1] &= 2; break;
+      default: break;
+      }
+    }
+    if (fields.Next(field, size)) ReadEnPassant(p, field, size);
+  }
+  if (p.whitePieceList[KingSlot] == NoSquare || p.blackPieceList[KingSlot] == NoSquare) return false;
+  out = p;
+  return true;
+}
+
+} // namespace kestrin
