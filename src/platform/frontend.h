@@ -1,0 +1,67 @@
+// Everything the core shows to or asks of the person in front of the program goes through
+// one Frontend. The window implements it; the engine mode and the tests install others.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace kestrin {
+
+class Frontend {
+public:
+  virtual ~Frontend() = default;
+
+  // The information line of the side panel.
+  virtual void SetInfoText(std::string_view text) = 0;
+  // A modal box with an OK button.
+  virtual void ShowMessage(std::string_view text, std::string_view caption) = 0;
+  // A modal question answered with yes (true) or no.
+  virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
+  // The "Pawn Promotion" box: 6 queen, 5 rook, 3 bishop or 4 knight.
+  virtual int AskPromotion() = 0;
+  // Requests to redraw the board, the side panel (full: clocks and labels too) and the move list.
+  virtual void RefreshBoard() = 0;
+  virtual void RefreshPanel(bool full) = 0;
+  virtual void TranscriptChanged() = 0;
+  virtual void Beep() = 0;
+  virtual std::string ClipboardText() = 0;
+  virtual void SetClipboardText(std::string_view text) = 0;
+};
+
+// The engine mode's front end: nothing is shown, questions get their harmless answer
+// (no; a queen), and the clipboard is a private text.
+class QuietFrontend : public Frontend {
+public:
+  void SetInfoText(std::string_view) override {}
+  void ShowMessage(std::string_view, std::string_view) override {}
+  bool AskYesNo(std::string_view, std::string_view) override { return false; }
+  int AskPromotion() override;
+  void RefreshBoard() override {}
+  void RefreshPanel(bool) override {}
+  void TranscriptChanged() override {}
+  void Beep() override {}
+  std::string ClipboardText() override;
+  void SetClipboardText(std::string_view text) override;
+
+private:
+  std::mutex clipboardMutex;
+  std::string clipboard;
+};
+
+// The front end in use; the quiet one until another is installed.
+Frontend& CurrentFrontend();
+// Installs `frontend` (not owned; it must outlive its use), or the quiet one for nullptr.
+void InstallFrontend(Frontend* frontend);
+
+// 1 while the program runs as an engine under the Winboard protocol: no boxes, no window updates.
+extern std::atomic<int> WinboardMode;
+
+// Shorthands for the two calls nearly every module makes.
+inline void SetInfoText(std::string_view text) { CurrentFrontend().SetInfoText(text); }
+inline void ShowMessage(std::string_view text, std::string_view caption) {
+  CurrentFrontend().ShowMessage(text, caption);
+}
+
+} // namespace kestrin
