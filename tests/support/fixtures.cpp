@@ -5,6 +5,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "board/makemove.h"
 #include "board/randomkeys.h"
 #include "board/tables.h"
 #include "notation/fen.h"
@@ -75,6 +76,38 @@ std::string ConsistencyProblems(const Position& p) {
   if (material != p.materialScore) out << "material " << p.materialScore << " should be " << material << "; ";
   if (pst != p.pstScore) out << "pst " << p.pstScore << " should be " << pst << "; ";
   return out.str();
+}
+
+std::string CoordinateOf(Move move) {
+  static const int kingFrom[4] = {E1, E1, E8, E8};
+  int from = MoveFrom(move);
+  if (from >= FirstCastleCode) from = kingFrom[(from - CastleWhiteShort) & 3];
+  auto square = [](int s) { return std::string{char('a' + s % 10 - 2), char('0' + 10 - s / 10)}; };
+  return square(from) + square(MoveTo(move));
+}
+
+std::vector<std::string> MoveTexts(const MoveList& list) {
+  std::vector<std::string> texts;
+  ForEachMove(list, [&](Move m) { texts.push_back(CoordinateOf(m)); });
+  return texts;
+}
+
+Move FindMove(const Position& position, const std::string& coordinates) {
+  MoveList list;
+  GenerateMoves(position.sideToMove, position, list);
+  Move found = 0;
+  ForEachMove(list, [&](Move m) {
+    if (CoordinateOf(m) == coordinates) found = m;
+  });
+  EXPECT_NE(found, 0u) << "no move " << coordinates << " in " << ToFen(position);
+  return found;
+}
+
+u32 Play(Position& position, const std::string& coordinates, int promotionType) {
+  MoveUndo undo;
+  Move m = FindMove(position, coordinates);
+  if (m == 0) return ~0u;
+  return MakeMove(position, m, undo, promotionType);
 }
 
 } // namespace kestrin::test
