@@ -1,0 +1,42 @@
+#include "support/legalmoves.h"
+
+#include <string>
+
+#include "board/attacks.h"
+#include "board/movegen.h"
+#include "board/tables.h"
+
+namespace kestrin::test {
+
+std::vector<Move> LegalMoves(const Position& position) {
+  MoveList list;
+  GenerateMoves(position.sideToMove, position, list);
+  std::vector<Move> legal;
+  ForEachMove(list, [&](Move m) {
+    Position copy = position;
+    MoveUndo undo;
+    MakeMove(copy, m, undo, Queen);
+    if (!IsInCheck(position.sideToMove, copy)) legal.push_back(m);
+  });
+  return legal;
+}
+
+bool PlayRandomMove(Position& position, std::mt19937& random, PlayedMove& played) {
+  std::vector<Move> legal = LegalMoves(position);
+  if (legal.empty()) return false;
+  played.move = legal[std::uniform_int_distribution<std::size_t>(0, legal.size() - 1)(random)];
+  played.promotionType = Queen;
+  if (!IsCastling(played.move)) {
+    int from = MoveFrom(played.move), rank = RankOf[MoveTo(played.move)];
+    if ((position.board[from] & 7) == Pawn && (rank == 1 || rank == 8))
+      played.promotionType = std::uniform_int_distribution<int>(Bishop, Queen)(random);
+  }
+  MakeMove(position, played.move, played.undo, played.promotionType);
+  return true;
+}
+
+std::string SquareName(int square) {
+  return {char('a' + FileOf[square] - 1), char('0' + RankOf[square])};
+}
+
+} // namespace kestrin::test
