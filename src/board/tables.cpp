@@ -13,6 +13,9 @@ StepTable<u32> KnightStep;
 StepTable<u8> OrthogonalStep;
 StepTable<u8> DiagonalStep;
 i32 PieceSquareTable[16][128];
+i16 PawnTableKingside[2][128];
+i16 PawnTableQueenside[2][128];
+i16 PawnAdvance[2][128];
 
 namespace {
 
@@ -40,6 +43,20 @@ constexpr SquareValues KingValues = {
     {-45, -45, -45, -45, -45, -45, -45, -45}, {-45, -45, -45, -45, -45, -45, -45, -45},
     {-40, -45, -45, -45, -45, -45, -45, -40}, {-25, -25, -25, -25, -25, -25, -25, -25},
     {0, 0, -10, -12, -12, -10, 0, 0},         {5, 10, 0, -12, -12, 0, 10, 5}};
+
+// White pawn placement, rank 8 first; pawns never score on ranks 8 and 1.
+constexpr SquareValues PawnKingsideValues = {
+    {0, 0, 0, 0, 0, 0, 0, 0},       {0, 0, 10, 23, 25, 10, 0, 0},   {0, 0, 10, 23, 25, 10, 2, 2},
+    {0, 0, 10, 31, 31, 10, -7, -7}, {0, 0, 15, 31, 31, 13, -7, -7}, {0, 0, 5, 14, 14, 5, 10, 5},
+    {0, 0, 5, 14, 14, 15, 15, 15},  {0, 0, 0, 0, 0, 0, 0, 0}};
+constexpr SquareValues PawnQueensideValues = {
+    {0, 0, 0, 0, 0, 0, 0, 0},        {0, 0, 10, 23, 25, 15, 10, 10}, {0, 0, 10, 23, 25, 15, 10, 10},
+    {0, 0, 10, 31, 31, 15, 10, 10},  {0, 0, 10, 31, 31, 15, 5, 5},   {5, 5, 5, 14, 14, 5, 0, 0},
+    {10, 10, 5, 14, 14, 5, 0, 0},    {0, 0, 0, 0, 0, 0, 0, 0}};
+constexpr SquareValues PawnAdvanceValues = {
+    {0, 0, 0, 0, 0, 0, 0, 0},         {20, 26, 26, 26, 26, 26, 26, 20}, {15, 22, 22, 22, 22, 22, 22, 15},
+    {10, 16, 16, 16, 16, 16, 16, 10}, {10, 13, 13, 13, 13, 13, 13, 10}, {6, 7, 7, 7, 7, 7, 7, 6},
+    {4, 5, 5, 5, 5, 5, 5, 4},         {0, 0, 0, 0, 0, 0, 0, 0}};
 
 // Line numbers per square; 0 off the board so that no line joins on- and off-board squares.
 struct Lines {
@@ -85,6 +102,15 @@ void FillPieceSquares() {
       }
 }
 
+void FillPawnPlacement(i16 (&table)[2][128], const SquareValues& white) {
+  std::memset(table, 0, sizeof table);
+  for (int row = 0; row < 8; ++row)
+    for (int file = 0; file < 8; ++file) {
+      table[0][SquareOf(file, row)] = white[row][file];
+      table[1][SquareOf(file, 7 - row)] = static_cast<i16>(-white[row][file]);
+    }
+}
+
 } // namespace
 
 void InitBoardTables() {
@@ -102,6 +128,9 @@ void InitBoardTables() {
   for (int d : {-10, -1, 1, 10}) OrthogonalStep[d] = 1;
   for (int d : {-11, -9, 9, 11}) DiagonalStep[d] = 1;
   FillPieceSquares();
+  FillPawnPlacement(PawnTableKingside, PawnKingsideValues);
+  FillPawnPlacement(PawnTableQueenside, PawnQueensideValues);
+  FillPawnPlacement(PawnAdvance, PawnAdvanceValues);
 }
 
 } // namespace kestrin

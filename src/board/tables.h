@@ -28,6 +28,12 @@ extern StepTable<u8> DiagonalStep;
 // [code][square]; incremental updates use the low 16 bits.
 extern i32 PieceSquareTable[16][128];
 
+// Pawn placement values of the evaluation by [side - 1][square]: index 0 is White's table,
+// index 1 Black's (White's mirrored top to bottom and negated).
+extern i16 PawnTableKingside[2][128];
+extern i16 PawnTableQueenside[2][128];
+extern i16 PawnAdvance[2][128];
+
 void InitBoardTables();
 
 } // namespace kestrin
