@@ -1,0 +1,212 @@
+#include "book/book.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "notation/safewrite.h"
+#include "platform/frontend.h"
+#include "search/keys.h"
+
+namespace kestrin {
+
+OpeningBook openingBook;
+
+namespace {
+
+constexpr BookEntry EmptyEntry{0, BookNoEntry, 0, BookEmptyValue};
+
+// The book starts empty before anything can use it.
+const bool bookReady = (BookCreate(), true);
+
+std::string Format(const char* format, int a, int b = 0, int c = 0) {
+  char text[128];
+  std::snprintf(text, sizeof text, format, a, b, c);
+  return text;
+}
+
+BookEntry* Next(BookEntry* entry) {
+  return entry->next == BookNoEntry ? nullptr : &openingBook.pool[entry->next];
+}
+
+bool Matches(const BookEntry& entry, u16 check, u32 lock) {
+  return entry.value != BookEmptyValue && entry.check == check && entry.lock == lock;
+}
+
+void PutU16(unsigned char* out, u16 v) {
+  out[0] = static_cast<unsigned char>(v);
+  out[1] = static_cast<unsigned char>(v >> 8);
+}
+
+void PutU32(unsigned char* out, u32 v) {
+  PutU16(out, static_cast<u16>(v));
+  PutU16(out + 2, static_cast<u16>(v >> 16));
+}
+
+u16 GetU16(const unsigned char* in) { return static_cast<u16>(in[0] | (in[1] << 8)); }
+u32 GetU32(const unsigned char* in) { return GetU16(in) | (u32(GetU16(in + 2)) << 16); }
+
+} // namespace
+
+void BookCreate() {
+  (void)bookReady;
+  for (auto& entry : openingBook.slots) entry = EmptyEntry;
+  for (auto& entry : openingBook.pool) entry = EmptyEntry;
+  openingBook.poolUsed = 0;
+  openingBook.count = 0;
+}
+
+bool BookClear() {
+  if (!CurrentFrontend().AskYesNo(
+          "If you made any new book entries, they will be lost if not saved. Really Clear Book?", "Clear Book?"))
+    return false;
+  BookCreate();
+  SetInfoText("Book Cleared");
+  return true;
+}
+
+void BookAdd(const Position& position, int value, bool quiet) {
+  BookAddKeys(ComputeHashKey(position), ComputeHashLock(position), value, quiet);
+}
+
+void BookAddKeys(u32 hashKey, u32 hashLock, int value, bool quiet) {
+  // The empty mark cannot be a value: stored, it would cut the chain it sits in.
+  if (value == BookEmptyValue) return;
+  int slot = static_cast<int>(hashKey & BookSlotMask);
+  u16 check = static_cast<u16>(hashKey >> 16);
+  BookEntry* entry = &openingBook.slots[slot];
+  if (entry->value != BookEmptyValue) {
+    for (;;) {
+      if (Matches(*entry, check, hashLock)) {
+        if (!quiet) SetInfoText(Format("Position Exists. %d\nValue was %d now %d", slot, entry->value, value));
+        if (value == BookOccurrenceValue && entry->value > 100) {
+          if (entry->value < 32767) ++entry->value;
+        } else {
+          entry->value = static_cast<i16>(value);
+        }
+        return;
+      }
+      if (entry->value == BookEmptyValue) break;
+      BookEntry* next = Next(entry);
+      if (!next) {
+        if (openingBook.poolUsed >= BookPoolSize) {
+          SetInfoText("Book Full!");
+          return;
+        }
+        entry->next = openingBook.poolUsed++;
+        next = Next(entry);
+        *next = EmptyEntry;
+      }
+      entry = next;
+    }
+  }
+  ++openingBook.count;
+  entry->lock = hashLock;
+  entry->check = check;
+  entry->value = static_cast<i16>(value);
+  if (!quiet) SetInfoText(Format("Position Added. %d\nValue %d", slot, value));
+}
+
+void BookRemove(const Position& position, bool quiet) {
+  u32 hashKey = ComputeHashKey(position), lock = ComputeHashLock(position);
+  int slot = static_cast<int>(hashKey & BookSlotMask);
+  u16 check = static_cast<u16>(hashKey >> 16);
+  BookEntry* previous = nullptr;
+  for (BookEntry* entry = &openingBook.slots[slot]; entry && entry->value != BookEmptyValue;
+       previous = entry, entry = Next(entry)) {
+    if (!Matches(*entry, check, lock)) continue;
+    --openingBook.count;
+    if (!quiet) SetInfoText(Format("Position Removed. %d\nValue was %d", slot, entry->value));
+    if (previous) {
+      previous->next = entry->next;
+    } else if (entry->next == BookNoEntry) {
+      *entry = EmptyEntry;
+    } else {
+      *entry = *Next(entry);
+    }
+    return;
+  }
+  if (!quiet) SetInfoText(Format("Position does not exist. %d\n", slot));
+}
+
+int BookLookupKeys(u32 hashKey, u32 hashLock) {
+  u16 check = static_cast<u16>(hashKey >> 16);
+  for (const BookEntry* entry = &openingBook.slots[hashKey & BookSlotMask]; entry && entry->value != BookEmptyValue;
+       entry = entry->next == BookNoEntry ? nullptr : &openingBook.pool[entry->next])
+    if (Matches(*entry, check, hashLock)) return entry->value;
+  return BookEmptyValue;
+}
+
+int BookLookup(const Position& position) {
+  return BookLookupKeys(ComputeHashKey(position), ComputeHashLock(position));
+}
+
+int BookLoad(const char* fileName) {
+  std::FILE* file = std::fopen(fileName, "rb");
+  if (!file) {
+    ShowMessage("Error Loading Opening Book", "File Missing");
+    return 0;
+  }
+  unsigned char record[BookRecordSize];
+  int records = 0;
+  while (std::fread(record, 1, BookRecordSize, file) == BookRecordSize) {
+    ++records;
+    u32 hashKey = u32(GetU16(record + 4)) << 16 | GetU16(record + 8);
+    BookAddKeys(hashKey, GetU32(record), static_cast<i16>(GetU16(record + 6)), true);
+  }
+  std::fclose(file);
+  SetInfoText(Format("%d Positions Loaded", records));
+  return 1;
+}
+
+int BookSave(const char* fileName, int threshold) {
+  // Records are gathered first and the counts turned into values only once the file stands,
+  // so a failed save changes nothing.
+  std::vector<unsigned char> bytes;
+  bytes.reserve(static_cast<std::size_t>(openingBook.count) * BookRecordSize);
+  auto visit = [&](bool commit) {
+    for (int slot = 0; slot < BookSlotCount; ++slot) {
+      for (BookEntry* entry = &openingBook.slots[slot]; entry && entry->value != BookEmptyValue;
+           entry = Next(entry)) {
+        int value = entry->value;
+        if (value >= 100 + threshold) value = 0;
+        if (commit) {
+          entry->value = static_cast<i16>(value);
+        } else if (value < 100) {
+          unsigned char record[BookRecordSize];
+          PutU32(record, entry->lock);
+          PutU16(record + 4, entry->check);
+          PutU16(record + 6, static_cast<u16>(value));
+          PutU16(record + 8, static_cast<u16>(slot));
+          bytes.insert(bytes.end(), record, record + BookRecordSize);
+        }
+      }
+    }
+  };
+  visit(false);
+  if (!WriteFileReplacing(fileName, bytes.data(), bytes.size())) {
+    ShowMessage("Error Saving Opening Book", "File Error");
+    return 0;
+  }
+  visit(true);
+  SetInfoText(Format("%d Positions Saved", static_cast<int>(bytes.size() / BookRecordSize)));
+  return 1;
+}
+
+OpeningBook* BookSnapshot() {
+  auto* copy = new (std::nothrow) OpeningBook;
+  if (copy) std::memcpy(static_cast<void*>(copy), &openingBook, sizeof openingBook);
+  return copy;
+}
+
+void BookRestore(OpeningBook* snapshot) {
+  if (!snapshot) return;
+  std::memcpy(static_cast<void*>(&openingBook), snapshot, sizeof openingBook);
+  delete snapshot;
+}
+
+void BookDiscard(OpeningBook* snapshot) { delete snapshot; }
+
+} // namespace kestrin

@@ -1,0 +1,60 @@
+// The opening book: a hash table of positions with small values, and its ".kcb" files.
+#pragma once
+
+#include <cstddef>
+
+#include "board/position.h"
+
+namespace kestrin {
+
+constexpr int BookSlotCount = 131072; // indexed by the lowest 17 bits of hashKey
+constexpr int BookSlotMask = BookSlotCount - 1;
+constexpr int BookPoolSize = 250000;  // chain entries, handed out in order and never given back
+constexpr i16 BookEmptyValue = -30000;
+constexpr int BookNoEntry = -1;
+// Hand-made values are -2..2 from White's side; 100 + k counts k occurrences while building.
+constexpr int BookOccurrenceValue = 101;
+constexpr std::size_t BookRecordSize = 10;
+
+struct BookEntry {
+  u32 lock;   // the whole hashLock
+  i32 next;   // pool index of the next entry of the chain, or BookNoEntry
+  u16 check;  // the upper 16 bits of hashKey
+  i16 value;  // BookEmptyValue when the entry is empty
+};
+
+struct OpeningBook {
+  BookEntry slots[BookSlotCount];
+  BookEntry pool[BookPoolSize];
+  int poolUsed;
+  int count; // positions in the book
+};
+
+// The program's book.
+extern OpeningBook openingBook;
+
+// Empties the book.
+void BookCreate();
+// Asks whether to drop the book; on yes empties it and says so. Returns true when cleared.
+bool BookClear();
+
+// Adds a position or sets its value. Value 101 counts an occurrence: it adds 1 to a value above 100.
+void BookAdd(const Position& position, int value, bool quiet);
+void BookAddKeys(u32 hashKey, u32 hashLock, int value, bool quiet);
+void BookRemove(const Position& position, bool quiet);
+// The value of the position, or BookEmptyValue.
+int BookLookup(const Position& position);
+int BookLookupKeys(u32 hashKey, u32 hashLock);
+
+// Merges the records of a ".kcb" file into the book; 0 when the file cannot be opened.
+int BookLoad(const char* fileName);
+// Writes the book: counts of `threshold` occurrences or more become value 0, rarer counts are
+// left out. The file is replaced only when it was written whole; returns 1, or 0 on failure.
+int BookSave(const char* fileName, int threshold);
+
+// Saved copies of the whole book, for work that must leave it as it was when it fails.
+OpeningBook* BookSnapshot();             // a heap copy, or nullptr when no memory is left
+void BookRestore(OpeningBook* snapshot); // copies back and frees the snapshot
+void BookDiscard(OpeningBook* snapshot);
+
+} // namespace kestrin
