@@ -2,7 +2,7 @@
 # Installs what a fresh Debian machine lacks to build and test Kestrin Chess.
 # Usage: scripts/deps.sh [extra Debian packages...]
 set -euo pipefail
-needed=(cmake ninja-build g++ libgtest-dev "$@")
+needed=(cmake ninja-build g++ libgtest-dev gaviotatb libgaviotatb-dev "$@")
 missing=()
 for pkg in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
