@@ -142,7 +142,7 @@ void ResetKillers() {
   for (u16& killer : Killers) killer = NoMove16;
 }
 
-void ClearHistory() {
+void ClearHistoryTables() {
   std::memset(WhiteHistory, 0, sizeof WhiteHistory);
   std::memset(BlackHistory, 0, sizeof BlackHistory);
 }

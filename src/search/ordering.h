@@ -31,6 +31,6 @@ void SortByHistory(MoveList& list, int side);
 void UpdateKillerAndHistory(int ply, int depth, int side, u16 bestMove, const Position& position);
 // Killers to none and both history tables to zero.
 void ResetKillers();
-void ClearHistory();
+void ClearHistoryTables();
 
 } // namespace kestrin

@@ -123,7 +123,7 @@ TEST(MoveOrdering, EvasionsKeepOnlyLegalMoves) {
 }
 
 TEST(MoveOrdering, HistorySortAndKillerUpdates) {
-  ClearHistory();
+  ClearHistoryTables();
   ResetKillers();
   Position p;
   SetStartPosition(p);
@@ -152,7 +152,7 @@ TEST(MoveOrdering, HistorySortAndKillerUpdates) {
   EXPECT_EQ(order[2], "a2a3"); // equal scores keep their order
   SortByHistory(list, Black);
   EXPECT_EQ(Ordered(list), order); // Black's table is empty: nothing moves
-  ClearHistory();
+  ClearHistoryTables();
   ResetKillers();
 }
 
