@@ -1,0 +1,14 @@
+// Starting the game record afresh: the part of a new game that belongs to the record. The
+// game controller's new-game command runs it after stopping the engine.
+#pragma once
+
+#include "board/position.h"
+
+namespace kestrin {
+
+// The game position and startPosition become `start` (the initial array when none is
+// given); the record, the repetition keys and both clocks are emptied, the game is in
+// progress and the side to move is charged from now on.
+void ResetGameRecord(const Position* start = nullptr);
+
+} // namespace kestrin
