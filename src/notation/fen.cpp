@@ -2,6 +2,11 @@
 
 #include <cstring>
 
+#include "notation/history.h"
+#include "notation/newgame.h"
+#include "notation/transcript.h"
+#include "platform/frontend.h"
+
 namespace kestrin {
 
 namespace {
@@ -128,6 +133,19 @@ bool ReadFen(const char* text, std::size_t length, Position& out) {
   if (p.whitePieceList[KingSlot] == NoSquare || p.blackPieceList[KingSlot] == NoSquare) return false;
   out = p;
   return true;
+}
+
+int PositionFromFen(const char* text, std::size_t length) {
+  Position p;
+  if (!text || !ReadFen(text, length, p)) {
+    SetInfoText("Not a valid Position");
+    return 0;
+  }
+  ResetGameRecord(&p);
+  CurrentFrontend().RefreshBoard();
+  RebuildTranscript(gamePosition.plyCount - 2);
+  SetInfoText("Position Pasted.");
+  return 1;
 }
 
 } // namespace kestrin

@@ -16,4 +16,9 @@ int PositionToFen(char* buffer, const Position& position);
 // 64 squares, a side to move and both kings; otherwise returns false and leaves `out` alone.
 bool ReadFen(const char* text, std::size_t length, Position& out);
 
+// Makes an accepted FEN text the start and the game position of a fresh game and says
+// "Position Pasted."; otherwise says "Not a valid Position" and leaves the game alone.
+// Returns 1 when installed, 0 when refused.
+int PositionFromFen(const char* text, std::size_t length);
+
 } // namespace kestrin
