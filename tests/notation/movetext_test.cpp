@@ -218,7 +218,8 @@ TEST_F(MoveText, HostileTextNeverHarms) {
   for (int i = 0; i < 2000; ++i) {
     std::string text;
     int length = static_cast<int>(random() % 12);
-    for (int k = 0; k < length; ++k) text.push_back("abcdefgh12345678xX-=+#!?oO0NBRQKPpnbrqk \x01\xff"[random() % 45]);
+    static const std::string alphabet = "abcdefgh12345678xX-=+#!?oO0NBRQKPpnbrqk \x01\xff";
+    for (int k = 0; k < length; ++k) text.push_back(alphabet[random() % alphabet.size()]);
     Position q = start;
     if (PlayMoveText(text, q, 0, nullptr) == 0) {
       EXPECT_TRUE(Same(q, start)) << text;

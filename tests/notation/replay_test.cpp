@@ -58,7 +58,8 @@ std::string TextOf(const Position& p, Move move, int promotion, const std::vecto
     bool isShort = MoveFrom(move) == CastleWhiteShort || MoveFrom(move) == CastleBlackShort;
     static const char* const shortForms[3] = {"O-O", "0-0", "o-o"};
     static const char* const longForms[3] = {"O-O-O", "0-0-0", "o-o-o"};
-    return (isShort ? shortForms : longForms)[random() % 3];
+    const char* const* forms = isShort ? shortForms : longForms;
+    return forms[random() % 3];
   }
   switch (random() % 3) {
   case 0: {
