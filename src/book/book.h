@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "board/movegen.h"
 #include "board/position.h"
 
 namespace kestrin {
@@ -51,6 +52,21 @@ int BookLoad(const char* fileName);
 // Writes the book: counts of `threshold` occurrences or more become value 0, rarer counts are
 // left out. The file is replaced only when it was written whole; returns 1, or 0 on failure.
 int BookSave(const char* fileName, int threshold);
+
+// The moves of a position that lead to book positions not met before in the game.
+struct BookMoveList {
+  MoveList generated;                           // every move of the side to move
+  int count;                                    // candidates found
+  int index[QuietBase + QuietCapacity + 1];     // where candidate i sits in generated.moves
+  int value[QuietBase + QuietCapacity + 1];     // the book value of the position it leads to
+  Move Candidate(int i) const { return generated.moves[index[i]]; }
+};
+// Fills `out` in generation order (captures, then quiet moves); returns the number of candidates.
+int BookCandidates(const Position& position, BookMoveList& out);
+// Picks a candidate whose value suits the side to move (0..2 for White, -2..0 for Black),
+// preferring the extreme values; records it in the main game record and makes it on
+// `position`. Returns its value, or BookEmptyValue when the book has no move here.
+int ChooseBookMove(Position& position);
 
 // Saved copies of the whole book, for work that must leave it as it was when it fails.
 OpeningBook* BookSnapshot();             // a heap copy, or nullptr when no memory is left
