@@ -60,9 +60,7 @@ void RecordMove(GameHistory* target, const MoveList& list, int index, const Posi
     RecordRepetitionKey(before);
     gameState = GameInProgress;
   }
-  char* slot = history.slots[ply - 1];
-  slot[6] = slot[7] = 0;
-  FormatMoveText(slot, before, list.moves[index]);
+  FormatMoveText(history.slots[ply - 1], before, list.moves[index]);
   CountOf(history).store(ply, std::memory_order_relaxed);
 }
 

@@ -163,12 +163,6 @@ TEST_F(Transposition, ADeepEntryOfAnEarlierSearchGivesWay) {
   EXPECT_EQ(Bucket().b.lock, 0u);
 }
 
-TEST_F(Transposition, TheGenerationWrapsAroundAfter256Searches) {
-  u8 start = SearchGeneration();
-  for (int i = 0; i < 256; ++i) AdvanceSearchGeneration();
-  EXPECT_EQ(SearchGeneration(), start);
-}
-
 TEST_F(Transposition, NothingIsStoredWithHashingOffOrAtTheFiftyMoveCount) {
   searchSettings.hashingOn = 0;
   StoreTransposition(reached, key, 6, 3, -50, 50, 10, 0x1111);
