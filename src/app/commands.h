@@ -5,5 +5,6 @@ namespace kestrin {
 
 // argv holds the arguments after the command's own name.
 int RunPerftCommand(int argc, char** argv);
+int RunEvalBenchCommand(int argc, char** argv);
 
 } // namespace kestrin

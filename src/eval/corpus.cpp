@@ -1,0 +1,68 @@
+#include "eval/corpus.h"
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/tables.h"
+
+namespace kestrin {
+
+namespace {
+
+// xorshift32: the same sequence on every platform.
+struct Random {
+  u32 state;
+  u32 Next() {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  }
+  int Below(int n) { return static_cast<int>(Next() % static_cast<u32>(n)); }
+};
+
+bool IsPromotion(const Position& p, Move m) {
+  int from = MoveFrom(m);
+  return from < FirstCastleCode && (p.board[from] & 7) == Pawn && (RankOf[MoveTo(m)] == 8 || RankOf[MoveTo(m)] == 1);
+}
+
+} // namespace
+
+std::vector<Position> RandomGamePositions(u32 seed, int games, int maxPlies) {
+  Random random{seed ? seed : 1};
+  std::vector<Position> positions;
+  std::vector<Move> legal, captures;
+  for (int game = 0; game < games; ++game) {
+    Position p;
+    SetStartPosition(p);
+    p.pawnKey = PawnKeyOf(p);
+    positions.push_back(p);
+    for (int ply = 0; ply < maxPlies; ++ply) {
+      const int side = p.sideToMove;
+      MoveList list;
+      GenerateMoves(side, p, list);
+      legal.clear();
+      captures.clear();
+      for (u32 i = 1; i <= list.captureCount + list.quietCount; ++i) {
+        Move m = i <= list.captureCount ? list.moves[i] : list.moves[QuietBase + i - list.captureCount];
+        Position trial = p;
+        MoveUndo undo;
+        MakeMove(trial, m, undo, Queen);
+        if (IsInCheck(side, trial)) continue;
+        legal.push_back(m);
+        if (i <= list.captureCount) captures.push_back(m);
+      }
+      if (legal.empty()) break;
+      const std::vector<Move>& pool = !captures.empty() && random.Below(2) == 0 ? captures : legal;
+      Move m = pool[random.Below(static_cast<int>(pool.size()))];
+      int promotion = IsPromotion(p, m) ? Bishop + random.Below(4) : Queen;
+      MoveUndo undo;
+      MakeMove(p, m, undo, promotion);
+      p.pawnKey = PawnKeyOf(p);
+      positions.push_back(p);
+    }
+  }
+  return positions;
+}
+
+} // namespace kestrin

@@ -1,0 +1,27 @@
+// The static evaluation: centipawns from White's point of view.
+#pragma once
+
+#include "board/position.h"
+#include "eval/pawns.h"
+
+namespace kestrin {
+
+// Bounds wide enough that the lazy exit never fires ("Display Eval" uses them).
+constexpr int EvalLowestBound = -30000;
+constexpr int EvalHighestBound = 30000;
+// The lazy exit skips the piece terms once the score lies this far beyond the bound that
+// matters to the side to move.
+constexpr int LazyMargin = 130;
+
+// `lower` and `upper` are the caller's window in White's terms; they serve only the lazy exit.
+i16 Evaluate(const Position& position, int lower, int upper);
+
+// Terms shared with the diagnostics.
+// The trade bonus for the side ahead and 75 for the side with more pieces, material aside.
+int PieceBalanceBonus(const Position& position);
+// Both rooks of a side on the seventh rank (the second for Black).
+int SeventhRankRooks(const Position& position);
+// Open, half-open and blocked files and lateral freedom of all four rook slots.
+int RookFileTerms(const Position& position, const PawnEntry& pawns);
+
+} // namespace kestrin
