@@ -1,0 +1,314 @@
+#include "notation/pgn.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include "notation/fen.h"
+#include "notation/history.h"
+#include "notation/newgame.h"
+#include "notation/safewrite.h"
+#include "notation/transcript.h"
+#include "platform/frontend.h"
+
+namespace kestrin {
+
+const char* const PgnEngineName = "KestrinChess 2.82a ";
+
+std::string pgnFileName;
+int pgnGameIndex = 1;
+
+namespace {
+
+const char* ResultText(int code) {
+  switch (code) {
+  case 1: return "1-0";
+  case 2: return "0-1";
+  case 3: return "1/2-1/2";
+  default: return "*";
+  }
+}
+
+bool IsInitialArray(const Position& position) {
+  Position initial;
+  SetStartPosition(initial);
+  return std::memcmp(&initial, &position, sizeof position) == 0;
+}
+
+void AppendFormat(std::string& out, const char* format, auto... values) {
+  char line[64];
+  std::snprintf(line, sizeof line, format, values...);
+  out += line;
+}
+
+void AppendTag(std::string& out, const char* name, const std::string& value) {
+  out += '[';
+  out += name;
+  out += " \"";
+  out += value;
+  out += "\"]\n";
+}
+
+std::string GameText(int resultCode, const PgnPlayers& players) {
+  std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+
+  std::string white, black;
+  int whiteElo = 0, blackElo = 0;
+  if (players.netGame) {
+    white = players.netWhiteName;
+    black = players.netBlackName;
+  } else {
+    switch (players.humanSide) {
+    case 1:
+      white = players.playerName, black = PgnEngineName, whiteElo = players.eloRating;
+      break;
+    case 2:
+      white = PgnEngineName, black = players.playerName, blackElo = players.eloRating;
+      break;
+    case 3: white = black = players.playerName; break;
+    default: white = black = PgnEngineName; break;
+    }
+  }
+
+  std::string text;
+  text += players.netGame ? "[Event \"Net Game\"]\n" : "[Event \"Kestrin Chess Game\"]\n";
+  AppendFormat(text, "[Date \"%d/%d/%d\"]\n", local.tm_mon + 1, local.tm_mday, local.tm_year + 1900);
+  AppendFormat(text, "[Time \"%.2d:%.2d:%.2d\"]\n", local.tm_hour, local.tm_min, local.tm_sec);
+  if (players.netGame) {
+    AppendFormat(text, "[TimeControl \"%d+%d\"]\n", players.netMinutes * 60, players.netSeconds);
+  } else {
+    AppendFormat(text, "[TimeControl \"%d+%d\"]\n", players.timeMinutes * 60, players.timeIncrement);
+  }
+  AppendFormat(text, "[Current Ply \"%d\"]\n", static_cast<int>(gamePosition.plyCount));
+  AppendTag(text, "White", white);
+  AppendTag(text, "Black", black);
+  if (blackElo) AppendFormat(text, "[BlackElo \"%d\"]\n", blackElo);
+  if (whiteElo) AppendFormat(text, "[WhiteElo \"%d\"]\n", whiteElo);
+  AppendTag(text, "Result", ResultText(resultCode));
+  if (!IsInitialArray(startPosition)) {
+    char fen[FenBufferSize];
+    PositionToFen(fen, startPosition);
+    AppendTag(text, "FEN", fen);
+    text += "[SetUp \"1\"]\n";
+  }
+  text += '\n';
+
+  const int count = HistoryCount();
+  for (int i = 0; i < count; ++i) {
+    if (i % 2 == 0) AppendFormat(text, "%d. ", i / 2 + 1);
+    text += PlyText(gameHistory, i + 1);
+    text += ' ';
+    if (i % 2 == 1) text += '\n';
+  }
+  text += "\n\n";
+  return text;
+}
+
+// Reads a file line by line, counting the bytes it took so that a line can be given back.
+class LineReader {
+public:
+  explicit LineReader(std::FILE* file) : file(file) {
+    long at = std::ftell(file);
+    offset = at < 0 ? -1 : at;
+    // A byte-order mark some editors put at the start of a file is no part of the text.
+    if (offset == 0) {
+      unsigned char mark[3];
+      if (std::fread(mark, 1, 3, file) == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) {
+        offset = 3;
+      } else {
+        std::fseek(file, 0, SEEK_SET);
+      }
+    }
+  }
+
+  // Reads a line into out[0 .. capacity - 1] without its line end, zero-terminated, keeping at
+  // most `capacity - 1` characters of it; zero bytes become blanks. `head` receives the first
+  // two characters even when nothing is kept. Returns the length kept, or -1 at the end of the file.
+  int Read(char* out, int capacity, char head[2]) {
+    lineStart = offset;
+    int length = 0, seen = 0;
+    head[0] = head[1] = '\0';
+    for (;;) {
+      int c = getc_unlocked(file);
+      if (c == EOF) {
+        if (seen == 0) return -1;
+        break;
+      }
+      if (offset >= 0) ++offset;
+      if (c == '\n') break;
+      if (c == '\0') c = ' ';
+      if (seen < 2) head[seen] = static_cast<char>(c);
+      ++seen;
+      if (length < capacity - 1) out[length++] = static_cast<char>(c);
+    }
+    if (length > 0 && out[length - 1] == '\r') --length;
+    out[length] = '\0';
+    return length;
+  }
+
+  // Puts the file back to the start of the line read last; false when the file cannot seek.
+  bool GiveBackLine() { return lineStart >= 0 && std::fseek(file, lineStart, SEEK_SET) == 0; }
+
+private:
+  std::FILE* file;
+  long offset = -1;
+  long lineStart = -1;
+};
+
+bool IsBlankLine(const char* line) {
+  for (; *line; ++line)
+    if (*line != ' ' && *line != '\t') return false;
+  return true;
+}
+
+// A line that opens a tag pair: "[" and a tag name.
+bool IsTagLine(const char head[2]) {
+  return head[0] == '[' && std::isalpha(static_cast<unsigned char>(head[1]));
+}
+
+void CopyTagValue(const char* line, const char* name, char* field, std::size_t size) {
+  const char* at = std::strstr(line, name);
+  if (!at) return;
+  at += std::strlen(name);
+  std::size_t n = 0;
+  while (at[n] && at[n] != '"' && n + 1 < size) {
+    field[n] = at[n];
+    ++n;
+  }
+  field[n] = '\0';
+}
+
+void ReadTag(const char* line, PgnGameInfo& info) {
+  static const char CurrentPly[] = "[Current Ply \"";
+  if (std::strncmp(line, CurrentPly, sizeof CurrentPly - 1) == 0) {
+    char* end = nullptr;
+    errno = 0;
+    long ply = std::strtol(line + sizeof CurrentPly - 1, &end, 10);
+    if (end != line + sizeof CurrentPly - 1 && *end == '"')
+      info.currentPly = static_cast<i32>(ply < INT_MIN ? INT_MIN : ply > INT_MAX ? INT_MAX : ply);
+  }
+  CopyTagValue(line, "White \"", info.white, sizeof info.white);
+  CopyTagValue(line, "Black \"", info.black, sizeof info.black);
+  CopyTagValue(line, "Result \"", info.result, sizeof info.result);
+  CopyTagValue(line, "Event \"", info.event, sizeof info.event);
+  CopyTagValue(line, "TimeControl \"", info.timeControl, sizeof info.timeControl);
+  CopyTagValue(line, "FEN \"", info.fen, sizeof info.fen);
+}
+
+} // namespace
+
+int SavePgnGame(int resultCode, const char* fileName, int append, const PgnPlayers& players) {
+  if (!fileName) return 0;
+  const std::string text = GameText(resultCode, players);
+  bool written;
+  if (append == 1) {
+    std::FILE* file = std::fopen(fileName, "a");
+    if (!file) {
+      SetInfoText("Cannot Open File.");
+      return 0;
+    }
+    written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    written = std::fclose(file) == 0 && written;
+  } else {
+    written = WriteFileReplacing(fileName, text.data(), text.size());
+  }
+  if (!written) {
+    SetInfoText("Cannot Open File.");
+    return 0;
+  }
+  return 1;
+}
+
+int ReadPgnGame(char* buffer, std::FILE* file, PgnGameInfo& info) {
+  for (char* field : {info.white, info.black, info.event, info.result, info.timeControl}) std::strcpy(field, "X");
+  info.fen[0] = '\0';
+  info.currentPly = -1;
+  buffer[0] = '\0';
+
+  LineReader reader(file);
+  char head[2];
+  int length;
+  while ((length = reader.Read(buffer, PgnBufferSize, head)) >= 0 && head[0] == '[') ReadTag(buffer, info);
+  if (length < 0) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  // The line after the tags is normally empty; a file without that line keeps its first moves.
+  int textLength = 0;
+  if (!IsBlankLine(buffer)) {
+    textLength = length;
+    if (textLength < PgnTextLimit) buffer[textLength++] = '\n';
+  }
+  // The move text runs to the tags of the next game; what lies beyond the limit is passed over.
+  for (;;) {
+    int room = PgnBufferSize - textLength;
+    length = reader.Read(buffer + textLength, room, head);
+    if (length < 0) {
+      buffer[textLength] = '\0';
+      return 0;
+    }
+    if (IsTagLine(head)) {
+      buffer[textLength] = '\0';
+      reader.GiveBackLine();
+      return 1;
+    }
+    textLength += length;
+    if (textLength < PgnTextLimit) buffer[textLength++] = '\n';
+    buffer[textLength] = '\0';
+  }
+}
+
+int LoadPgnGame(const char* fileName, int gameNumber, int showInformation) {
+  std::FILE* file = fileName ? std::fopen(fileName, "r") : nullptr;
+  if (!file) return 0;
+  std::unique_ptr<char[]> buffer(new char[PgnBufferSize]);
+  PgnGameInfo info;
+  int loaded = 1;
+  int more = ReadPgnGame(buffer.get(), file, info);
+  while (more == 1 && loaded < gameNumber) {
+    more = ReadPgnGame(buffer.get(), file, info);
+    ++loaded;
+  }
+  std::fclose(file);
+
+  ResetGameRecord();
+  if (info.fen[0]) PositionFromFen(info.fen, std::strlen(info.fen));
+  PlayMoveTextBlock(buffer.get());
+  RebuildTranscript(gamePosition.plyCount - 2);
+  if (info.currentPly != -1) PositionAtPly(gamePosition, info.currentPly);
+  if (showInformation == 1) {
+    std::string text = "Game " + std::to_string(loaded) + "\nEvent: " + info.event +
+                       "\nTime Control: " + info.timeControl + "\nWhite: " + info.white +
+                       "\nBlack: " + info.black + "\nResult: " + info.result + "\n";
+    SetInfoText(text);
+  }
+  return loaded;
+}
+
+int LoadFirstPgnGame(const char* fileName) {
+  int loaded = LoadPgnGame(fileName, 1, 1);
+  pgnGameIndex = 1;
+  if (loaded) pgnFileName = fileName;
+  return loaded;
+}
+
+int LoadNextPgnGame() {
+  int loaded = LoadPgnGame(pgnFileName.c_str(), pgnGameIndex + 1, 1);
+  pgnGameIndex = loaded ? loaded : 1;
+  return pgnGameIndex;
+}
+
+int LoadPreviousPgnGame() {
+  int wanted = pgnGameIndex > 1 ? pgnGameIndex - 1 : 1;
+  int loaded = LoadPgnGame(pgnFileName.c_str(), wanted, 1);
+  pgnGameIndex = loaded ? loaded : 1;
+  return pgnGameIndex;
+}
+
+} // namespace kestrin
