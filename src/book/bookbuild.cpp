@@ -1,0 +1,138 @@
+#include "book/bookbuild.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <sys/stat.h>
+
+#include "book/book.h"
+#include "notation/history.h"
+#include "notation/movetext.h"
+#include "notation/newgame.h"
+#include "notation/pgn.h"
+#include "notation/transcript.h"
+#include "platform/frontend.h"
+
+namespace kestrin {
+
+const char* const BookBuildTempFile = "TempGen5.kcb";
+
+BookBuildSettings bookBuildSettings;
+
+namespace {
+
+int Limit(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+
+long FileSize(const char* name) {
+  struct stat info;
+  return stat(name, &info) == 0 ? static_cast<long>(info.st_size) : -1;
+}
+
+// The book of before the build comes back; the user learns why.
+void KeepOldBook(OpeningBook* before) {
+  BookRestore(before);
+  std::remove(BookBuildTempFile);
+  ShowMessage("The new positions could not be stored in \"TempGen5.kcb\". The opening book is unchanged.",
+              "Book Not Built");
+}
+
+// A new game with its announcement, as the game controller starts one.
+void AnnounceNewGame() {
+  ResetGameRecord();
+  ClearTranscript();
+  CurrentFrontend().RefreshPanel(true);
+  CurrentFrontend().RefreshBoard();
+  SetInfoText("The Game Begins..");
+}
+
+} // namespace
+
+void SetBookBuildSettings(const BookBuildSettings& wanted) {
+  BookBuildSettings s = wanted;
+  s.fromMove = Limit(s.fromMove, 1, 30);
+  s.upToMove = Limit(s.upToMove, 1, 30);
+  if (s.times < 1) s.times = 1;
+  s.winning = s.winning ? 1 : 0;
+  s.drawing = s.drawing ? 1 : 0;
+  s.losing = s.losing ? 1 : 0;
+  bookBuildSettings = s;
+}
+
+void ResetBookBuildSettings() { bookBuildSettings = BookBuildSettings{}; }
+
+int BookBuildSides(const BookBuildSettings& s) {
+  return (s.winning ? BookSideWinning : 0) | (s.drawing ? BookSideDrawing : 0) | (s.losing ? BookSideLosing : 0);
+}
+
+int BuildBookFromPgn(const char* fileName) {
+  const BookBuildSettings& s = bookBuildSettings;
+  return BuildBookFromPgn(fileName, s.maxGames, s.fromMove, s.upToMove, s.times, BookBuildSides(s));
+}
+
+int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToMove, int times, int sides) {
+  std::FILE* file = fileName ? std::fopen(fileName, "r") : nullptr;
+  if (!file) return 0;
+  // The build rewrites the whole book; this copy is what the user keeps should that fail.
+  std::unique_ptr<OpeningBook, void (*)(OpeningBook*)> before(BookSnapshot(), BookDiscard);
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[PgnBufferSize]);
+  if (!before || !buffer) {
+    std::fclose(file);
+    ShowMessage("Not enough memory to build the opening book. The book is unchanged.", "Book Not Built");
+    return 0;
+  }
+
+  ResetGameRecord();
+  const bool drawing = sides & BookSideDrawing, winning = sides & BookSideWinning, losing = sides & BookSideLosing;
+  PgnGameInfo info;
+  int games = 1;
+  for (int more = 1; games <= maxGames && more == 1;) {
+    more = ReadPgnGame(buffer.get(), file, info);
+    // A game without a single fitting move must not count the moves of the game before it.
+    ClearHistory(nullptr);
+    gamePosition = startPosition;
+    PlayMoveTextBlock(buffer.get());
+    gamePosition = startPosition;
+
+    const bool whiteWon = std::strstr(info.result, "1-0") != nullptr;
+    const bool blackWon = !whiteWon && std::strstr(info.result, "0-1") != nullptr;
+    const bool draw = !whiteWon && !blackWon;
+    const int plies = HistoryCount();
+    for (int i = 0; i < 2 * upToMove && i < plies; ++i) {
+      PlayMoveText(PlyText(gameHistory, i + 1), gamePosition, 0, nullptr);
+      if (i < 2 * fromMove - 2) continue;
+      // The side that has just moved is the one not to move now.
+      const bool moverWon = gamePosition.sideToMove == Black ? whiteWon : blackWon;
+      const bool moverLost = gamePosition.sideToMove == Black ? blackWon : whiteWon;
+      if (drawing && draw) BookAdd(gamePosition, BookOccurrenceValue, true);
+      if (winning && moverWon) BookAdd(gamePosition, BookOccurrenceValue, true);
+      if (losing && moverLost) BookAdd(gamePosition, BookOccurrenceValue, true);
+    }
+    ++games;
+    if (games % 8 == 0) SetInfoText(std::to_string(games));
+  }
+  std::fclose(file);
+  buffer.reset();
+  AnnounceNewGame();
+  SetInfoText("Building opening book....");
+
+  // Saving with the threshold turns counts met often enough into value 0 and leaves rarer
+  // ones out; reading the file back into an empty book drops them from memory too.
+  if (!BookSave(BookBuildTempFile, times)) {
+    KeepOldBook(before.release());
+    return games;
+  }
+  const long size = FileSize(BookBuildTempFile);
+  BookCreate();
+  if (size < 0 || size % static_cast<long>(BookRecordSize) != 0 || !BookLoad(BookBuildTempFile) ||
+      openingBook.count != size / static_cast<long>(BookRecordSize)) {
+    KeepOldBook(before.release());
+    return games;
+  }
+  std::remove(BookBuildTempFile);
+  SetInfoText("Finished Adding .PGN");
+  return games;
+}
+
+} // namespace kestrin
