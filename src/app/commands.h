@@ -5,6 +5,7 @@ namespace kestrin {
 
 // argv holds the arguments after the command's own name.
 int RunPerftCommand(int argc, char** argv);
+int RunBenchCommand(int argc, char** argv);
 int RunEvalBenchCommand(int argc, char** argv);
 
 } // namespace kestrin

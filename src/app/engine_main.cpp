@@ -1,9 +1,15 @@
-// kestrin-engine: the engine without a window, and the developer commands.
+// kestrin-engine: the engine for chess interfaces, without any window, and the developer commands.
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 
 #include "app/commands.h"
 #include "app/startup.h"
+#include "platform/frontend.h"
+#include "search/engine.h"
+#include "winboard/protocol.h"
 
 namespace {
 
@@ -11,16 +17,55 @@ void PrintUsage() {
   std::printf(
       "Kestrin Chess engine\n"
       "usage:\n"
-      "  kestrin-engine perft DEPTH [FEN]   count the leaves of the legal move tree\n"
-      "  kestrin-engine evalbench [ROUNDS]  evaluations per second over a fixed corpus of positions\n");
+      "  kestrin-engine [--home DIR]           engine mode: a chess interface (xboard protocol) writes\n"
+      "                                        its commands to standard input\n"
+      "  kestrin-engine perft DEPTH [FEN]      count the leaves of the legal move tree\n"
+      "  kestrin-engine bench [DEPTH]          search a fixed set of positions; nodes, time, speed\n"
+      "  kestrin-engine evalbench              evaluations per second over a fixed set of positions\n"
+      "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n");
+}
+
+// The first line on standard input chooses the engine mode; it is the interface's opening command.
+bool ReadFirstLine() {
+  if (isatty(STDIN_FILENO)) return false;
+  int c;
+  bool any = false;
+  while ((c = std::fgetc(stdin)) != EOF) {
+    any = true;
+    if (c == '\n') break;
+  }
+  return any;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-  kestrin::InitTables();
-  if (argc >= 2 && std::strcmp(argv[1], "perft") == 0) return kestrin::RunPerftCommand(argc - 2, argv + 2);
-  if (argc >= 2 && std::strcmp(argv[1], "evalbench") == 0) return kestrin::RunEvalBenchCommand(argc - 2, argv + 2);
-  PrintUsage();
-  return argc >= 2 ? 2 : 0;
+  std::string home;
+  int first = 1;
+  if (argc >= 3 && std::strcmp(argv[1], "--home") == 0) {
+    home = argv[2];
+    first = 3;
+  }
+  if (first < argc) {
+    kestrin::InitTables();
+    const char* command = argv[first];
+    if (std::strcmp(command, "perft") == 0) return kestrin::RunPerftCommand(argc - first - 1, argv + first + 1);
+    if (std::strcmp(command, "bench") == 0) return kestrin::RunBenchCommand(argc - first - 1, argv + first + 1);
+    if (std::strcmp(command, "evalbench") == 0)
+      return kestrin::RunEvalBenchCommand(argc - first - 1, argv + first + 1);
+    PrintUsage();
+    return std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ? 0 : 2;
+  }
+  if (!ReadFirstLine()) {
+    PrintUsage();
+    return 0;
+  }
+  // Interfaces may interrupt an engine that has not declared otherwise; it must survive that.
+  std::signal(SIGINT, SIG_IGN);
+  if (!kestrin::EnterHomeDirectory(home)) return 1;
+  kestrin::WinboardMode = 1;
+  kestrin::InitEngine();
+  kestrin::RunWinboard(stdin);
+  kestrin::StopEngineThread();
+  return 0;
 }

@@ -19,7 +19,8 @@ constexpr int KnightTropism[15] = {0, 10, 10, 12, 11, 9, 7, 6, 4, 2, 0, 0, 0, 0,
 constexpr int BishopTropismTable[4] = {11, 7, 3, 0};
 constexpr int RookKingFileTable[4] = {12, 7, 2, 0};
 
-int TradeBonus(int pieces) { return pieces < 11 ? TradeBonusTable[pieces] : 0; }
+// A count below zero comes only from the quiescence estimate of a promotion; it reads as none.
+int TradeBonus(int pieces) { return pieces < 0 ? TradeBonusTable[0] : pieces < 11 ? TradeBonusTable[pieces] : 0; }
 int BishopTropism(int difference) { return difference < 4 ? BishopTropismTable[difference] : 0; }
 int RookKingFileBonus(int distance) { return distance < 4 ? RookKingFileTable[distance] : 0; }
 
@@ -91,15 +92,18 @@ int PieceTerms(const Position& p, int whiteKing, int blackKing) {
 
 } // namespace
 
-int PieceBalanceBonus(const Position& p) {
-  const int w = PiecesWithQueen(p.whitePieces, p.whitePieceList);
-  const int b = PiecesWithQueen(p.blackPieces, p.blackPieceList);
+int TradeTerm(int material, int w, int b) {
   int bonus = 0;
-  if (p.materialScore > 198) bonus = TradeBonus(w + b);
-  else if (p.materialScore < -198) bonus = -TradeBonus(w + b);
+  if (material > 198) bonus = TradeBonus(w + b);
+  else if (material < -198) bonus = -TradeBonus(w + b);
   if (b < w && w > 1) bonus += 75;
   if (b > w && b > 1) bonus -= 75;
   return bonus;
+}
+
+int PieceBalanceBonus(const Position& p) {
+  return TradeTerm(p.materialScore, PiecesWithQueen(p.whitePieces, p.whitePieceList),
+                   PiecesWithQueen(p.blackPieces, p.blackPieceList));
 }
 
 int SeventhRankRooks(const Position& p) {

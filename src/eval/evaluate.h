@@ -16,8 +16,10 @@ constexpr int LazyMargin = 130;
 // `lower` and `upper` are the caller's window in White's terms; they serve only the lazy exit.
 i16 Evaluate(const Position& position, int lower, int upper);
 
-// Terms shared with the diagnostics.
-// The trade bonus for the side ahead and 75 for the side with more pieces, material aside.
+// Terms shared with the diagnostics and the quiescence search.
+// The material-balance adjustment: a trade bonus for the side ahead (by the pieces left, each
+// side's queen counted twice in w and b) and 75 for the side with more pieces.
+int TradeTerm(int material, int w, int b);
 int PieceBalanceBonus(const Position& position);
 // Both rooks of a side on the seventh rank (the second for Black).
 int SeventhRankRooks(const Position& position);

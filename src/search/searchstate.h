@@ -43,10 +43,15 @@ struct Shared {
     Set(v);
     return *this;
   }
+  Shared& operator=(const Shared& other) {
+    Set(other.Get());
+    return *this;
+  }
 };
 
 struct SearchState {
   Position work;
+  Position root; // the position of the current iteration, before any move
   SearchPly plies[SearchPlies];
   Position snapshots[SearchPlies]; // only the tail after the board is used
   u32 pvTable[SearchPlies][SearchPlies]; // [ply][0] length, [ply][1..] entries

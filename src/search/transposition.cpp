@@ -1,5 +1,7 @@
 #include "search/transposition.h"
 
+#include "eval/pawns.h"
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +89,7 @@ void AllocateTranspositionTable(int n) {
 void ClearTranspositionTable() {
   if (transpositionTable.buckets)
     std::memset(transpositionTable.buckets, 0, sizeof(TTBucket) * (std::size_t(transpositionTable.mask) + 1));
+  ClearPawnTable();
   SetInfoText("Hash Table Cleared.");
 }
 

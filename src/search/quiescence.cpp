@@ -1,0 +1,86 @@
+#include "search/quiescence.h"
+
+#include "board/attacks.h"
+#include "board/tables.h"
+#include "eval/evaluate.h"
+#include "search/ordering.h"
+#include "search/takeback.h"
+
+namespace kestrin {
+
+namespace {
+
+constexpr int DeltaMargin = 120;
+
+} // namespace
+
+int QuiescenceSearch(int side, int alpha, int beta, int ply) {
+  Position& pos = search.work;
+  const int q = ply + 1;
+  const int standPat = Evaluate(pos, alpha, beta);
+  if (q >= QuiescenceLimit) return standPat;
+  PvSingle(q, PvNoMove);
+  MoveList& list = search.plies[q].list;
+  if (side == White) {
+    if (standPat >= beta) return beta;
+    if (standPat > alpha) alpha = standPat;
+  } else {
+    if (standPat <= alpha) return alpha;
+    if (standPat < beta) beta = standPat;
+  }
+  GenerateCaptures(side, pos, list);
+  const int whiteQueen = QueenBonus(pos.whitePieceList), blackQueen = QueenBonus(pos.blackPieceList);
+  const int base =
+      standPat - TradeTerm(pos.materialScore, pos.whitePieces + whiteQueen, pos.blackPieces + blackQueen);
+  ScoreCaptures(list, pos);
+  SaveTail(q);
+  const int count = static_cast<int>(list.captureCount);
+  for (int i = 1; i <= count; ++i) {
+    const Move m = list.moves[i];
+    search.nodeCount = search.nodeCount + 1;
+    const int from = MoveFrom(m), to = MoveTo(m);
+    int gain = -PieceValue[pos.board[to]];
+    if (pos.board[from] == WhitePawn && RankOf[from] == 7) gain += 960;
+    else if (pos.board[from] == BlackPawn && RankOf[from] == 2) gain -= 960;
+    int w = pos.whitePieces, b = pos.blackPieces;
+    if (gain < -200) --w;
+    if (gain > 200) --b;
+    const i16 estimate =
+        static_cast<i16>(base + gain + TradeTerm(pos.materialScore + gain, w + whiteQueen, b + blackQueen));
+    if (side == White ? (b >= 2 && estimate <= alpha - DeltaMargin) : (w >= 2 && estimate >= beta + DeltaMargin))
+      continue;
+    MoveUndo undo;
+    const u32 moveClass = MakeMove(pos, m, undo, Queen);
+    // En-passant captures are tested on the board: the line test misses the captured pawn.
+    const bool illegal = (list.inCheck != 0 || MoveSlot(m) == KingSlot || moveClass == ClassEnPassant)
+                             ? IsInCheck(side, pos) != 0
+                             : ExposesOwnKing(side, pos, m) != 0;
+    search.plies[q + 1].list.inCheck = static_cast<u32>(CountChecksGiven(side, pos, m, moveClass));
+    if (!illegal) {
+      const int score = QuiescenceSearch(Opponent(side), alpha, beta, q);
+      if (side == White) {
+        if (score >= beta) {
+          TakeBack(q, undo);
+          return beta;
+        }
+        if (score > alpha) {
+          alpha = score;
+          PvFromChild(q, LowMove(m) | PvCaptureFlag);
+        }
+      } else {
+        if (score <= alpha) {
+          TakeBack(q, undo);
+          return alpha;
+        }
+        if (score < beta) {
+          beta = score;
+          PvFromChild(q, LowMove(m) | PvCaptureFlag);
+        }
+      }
+    }
+    TakeBack(q, undo);
+  }
+  return side == White ? alpha : beta;
+}
+
+} // namespace kestrin

@@ -1,0 +1,248 @@
+#include "search/think.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "board/attacks.h"
+#include "board/gameend.h"
+#include "board/moveentry.h"
+#include "book/book.h"
+#include "eval/pawns.h"
+#include "notation/history.h"
+#include "notation/transcript.h"
+#include "platform/clock.h"
+#include "platform/frontend.h"
+#include "search/alphabeta.h"
+#include "search/engine.h"
+#include "search/keys.h"
+#include "search/limits.h"
+#include "search/ordering.h"
+#include "search/output.h"
+#include "search/searchstate.h"
+#include "search/transposition.h"
+#include "winboard/output.h"
+
+namespace kestrin {
+
+namespace {
+
+constexpr int MaxFullWidthPly = 46;
+constexpr int BookPlyLimit = 70;
+constexpr int NoBookMove = -30000;
+
+double ElapsedSeconds() { return (ClockMilliseconds() - search.searchStart) * 0.001; }
+
+// Ply 1's ordered list index of `move`, or -1.
+int FindRootMove(u16 move) {
+  const MoveList& list = search.plies[1].list;
+  for (u32 i = 0; i < list.quietCount; ++i)
+    if (LowMove(list.moves[i]) == move) return static_cast<int>(i);
+  return -1;
+}
+
+void WaitOutTargetTime() {
+  SetInfoText("Waiting...");
+  while (ElapsedSeconds() < search.targetSeconds && AbortFlag <= 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+} // namespace
+
+long long ElapsedHundredths() { return (ClockMilliseconds() - search.searchStart) / 10; }
+
+void AllocateTime(double remaining, int movesToGo, double increment) {
+  const int ply = gamePosition.plyCount;
+  const int half = ply / 2;
+  double target;
+  if (movesToGo > 0) {
+    target = remaining / (movesToGo - (half % movesToGo) + 1);
+  } else {
+    int divisor = ply < 60 ? 56 - half : ply < 134 ? 88 - half : ply < 210 ? 118 - half : 2 * ply + 10 - half;
+    target = remaining / divisor + increment;
+  }
+  if (target + 1.0 > remaining) target = remaining * 0.5;
+  if (target < 0.01) target = 0.01;
+  double extra = 1.7 * target;
+  if (extra + target + 5.0 > remaining) extra = 0;
+  search.extraSeconds = static_cast<float>(extra);
+  search.targetSeconds = static_cast<float>(target);
+}
+
+void SetTimeTarget(int side) {
+  if (WinboardMode) return;
+  const int fixed = searchSettings.maxSecondsPerMove;
+  if (fixed != 0) {
+    search.targetSeconds = static_cast<float>(fixed);
+    return;
+  }
+  const long long n = HistoryCount();
+  const long long increment = searchSettings.timeIncrement, minutes = searchSettings.timeMinutes;
+  long long remaining = 2;
+  if (side == White) remaining = ((n + 1) / 2 * increment + minutes * 60) * 100 - whiteUsed;
+  else if (side == Black) remaining = (n / 2 * increment + minutes * 60) * 100 - blackUsed;
+  AllocateTime(remaining * 0.01, 0, static_cast<double>(increment));
+}
+
+bool ScoreDropped() {
+  const int score = search.rootScore, previous = search.previousScore;
+  if (std::abs(score) >= 19000) return false;
+  const int margin = std::abs(previous) < 200 ? 50 : 80;
+  if (search.rootSide == White) return score < previous - margin && previous > -800 && score < 500;
+  return score > previous + margin && previous < 800 && score > -500;
+}
+
+void PrepareSearch(const Position& p) {
+  AdvanceSearchGeneration();
+  PreparePawnSelectors(p);
+  search.nullMoveDisabled =
+      p.whitePawns == 0 && p.blackPawns == 0 && (p.whitePieces == 0 || p.blackPieces == 0) ? 1 : 0;
+  ResetKillers();
+  int draw = 0;
+  if (p.plyCount < 60) draw = -20;
+  else if (p.plyCount > 120 && p.whitePieces < 3 && p.blackPieces < 3) draw = 30;
+  search.drawScore = p.sideToMove == Black ? -draw : draw;
+}
+
+void StartIteration(const Position& p) {
+  Position& work = search.work;
+  work = p;
+  for (u8& state : work.castleState)
+    if (state > CastleQueenSideOnly) state = CastleDone;
+  RefreshHashKeys(work);
+  work.pawnKey = PawnKeyOf(work);
+  search.root = work;
+  const int depth = search.iterationDepth;
+  search.maxTotalPly = depth <= 3 ? depth + 8 : 3 * depth + 4;
+  if (search.maxTotalPly > MaxFullWidthPly) search.maxTotalPly = MaxFullWidthPly;
+  search.plies[0].list.extensionFraction = 0;
+  search.plies[0].lastMoveClass = ClassOrdinary;
+  search.plies[1].replyLimit = 2;
+  search.plies[1].list.inCheck = static_cast<u32>(IsInCheck(work.sideToMove, work));
+  if (depth >= 5) search.iterationStart = ClockMilliseconds();
+  search.rootMoveNumber = 1;
+  search.rootBestChanged = 0;
+}
+
+void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove) {
+  search.currentRootMove = LowMove(move);
+  search.rootBestChanged = 0;
+  search.rootMoveNumber = index + 1;
+  const int depth = search.iterationDepth;
+  const bool firstDone = std::abs(search.rootScore) > 19000 && std::abs(bestSoFar) < 19000;
+  const bool newBest = depth >= 6 && std::abs(bestSoFar) < 19000 && bestMove != search.rootBestMove;
+  if ((depth > 3 && firstDone) || newBest)
+    PostThinking(depth, bestSoFar, ElapsedHundredths(), search.nodeCount, true, false, false);
+  if (depth >= 5 && firstDone) search.firstMoveSeconds = (ClockMilliseconds() - search.iterationStart) * 0.001f;
+  search.rootScore = bestSoFar;
+  if (bestMove != NoMove16) search.rootBestMove = bestMove;
+}
+
+int Think(Position& position, int mode, int maxDepth) {
+  search.nodeCount = 0;
+  search.nextClockCheck = 100000;
+  search.previousScore = 0;
+  search.firstMoveSeconds = 0;
+  search.searchOnly = mode == ThinkAnalyse;
+  PromotionChoice = Queen;
+  AbortFlag = 0;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    search.work = position;
+  }
+  search.searchStart = ClockMilliseconds();
+  search.rootSide = position.sideToMove;
+  ReadyEvent.Set();
+
+  // A side that could take the enemy king has nothing to think about: no such position
+  // arises in play, and searching it would take a king off the board.
+  if (IsInCheck(Opponent(search.work.sideToMove), search.work)) return 0;
+  int bookValue = NoBookMove;
+  if (!search.searchOnly && search.work.plyCount < BookPlyLimit) {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    bookValue = ChooseBookMove(search.work);
+  }
+  if (bookValue != NoBookMove) {
+    search.previousScore = 10 * bookValue;
+    search.iterationDepth = 1;
+    search.pvTable[1][0] = 1;
+    search.pvTable[1][1] = PvNoMove;
+    search.rootMoveCount = 0;
+  } else {
+    search.iterationDepth = 1;
+    u16 bestSlot = NoMove16;
+    ClearHistoryTables();
+    PrepareSearch(search.work);
+    const Position root = search.work;
+    while (search.iterationDepth <= maxDepth) {
+      StartIteration(root);
+      const int depth = search.iterationDepth;
+      const int v = AlphaBeta(root.sideToMove, 0, depth, depth - 9998, 9998 - depth, bestSlot, 1);
+      if (WinboardMode && v != AbortScore && (depth > 3 || std::abs(v) >= 9996 - depth)) {
+        search.rootMoveNumber = 1;
+        search.currentRootMove = bestSlot;
+        PostThinking(depth, v, ElapsedHundredths(), search.nodeCount, true, false, true);
+      }
+      search.iterationDepth = depth + 1;
+      if (v == AbortScore) {
+        search.iterationDepth = depth;
+        break;
+      }
+      search.previousScore = v;
+      if (std::abs(v) >= 9996 - depth) break;
+      if (search.plies[1].list.quietCount == 1) break;
+      if (search.iterationDepth >= 5 && EngineMode == 0 &&
+          1.1 * search.firstMoveSeconds > search.targetSeconds - ElapsedSeconds())
+        break;
+    }
+    if (std::abs(search.rootScore) < 9999) search.previousScore = search.rootScore;
+    if (AbortFlag == 3) return 0;
+    search.work = root;
+    const int index = FindRootMove(bestSlot);
+    const bool play = mode == ThinkPlay || (mode == ThinkPonder && EngineMode == 2);
+    if (index >= 0 && mode != ThinkAnalyse && std::abs(search.previousScore) < 9998 && play) {
+      if (searchSettings.waitFlag && !WinboardMode) WaitOutTargetTime();
+      const MoveList& list = search.plies[1].list;
+      std::lock_guard<std::mutex> lock(GameMutex());
+      RecordMove(nullptr, list, index, search.work);
+      MoveUndo undo;
+      MakeMove(search.work, list.moves[index], undo, Queen);
+      gameState = GameInProgress;
+    }
+  }
+
+  search.searchEnd = ClockMilliseconds();
+  if (mode == ThinkPlay || (mode == ThinkPonder && EngineMode == 2)) {
+    // The game is judged on the position after the move just played.
+    int status = gameState;
+    if (CheckGameEnd(search.work, 0, status)) {
+      gameState = status;
+      if (status == GameDrawn) search.previousScore = 10000;
+    }
+    if (WinboardMode) {
+      ReadyEvent.Reset();
+      PostThinking(search.iterationDepth - 1, search.previousScore, ElapsedHundredths(), search.nodeCount, true,
+                   false, false);
+      {
+        std::lock_guard<std::mutex> lock(GameMutex());
+        position = search.work;
+      }
+      SendMove();
+      if (gameState == GameInProgress) ResignOrOfferDraw(search.previousScore);
+      else ReportResult(position);
+      return search.previousScore;
+    }
+    CurrentFrontend().RefreshBoard();
+    ShowFinalInfo(search.previousScore, search.iterationDepth);
+    {
+      std::lock_guard<std::mutex> lock(GameMutex());
+      position = search.work;
+    }
+    AddTranscriptLine(1);
+    CurrentFrontend().RefreshPanel(false);
+  }
+  if (search.searchOnly && !WinboardMode) ShowFinalInfo(search.previousScore, search.iterationDepth);
+  return search.previousScore;
+}
+
+} // namespace kestrin

@@ -1,0 +1,32 @@
+// The think driver: book move or iterative deepening, time control, and playing the result.
+#pragma once
+
+#include "board/position.h"
+
+namespace kestrin {
+
+constexpr int ThinkPlay = 0;    // choose and play a move
+constexpr int ThinkAnalyse = 1; // search only: no book, nothing played
+constexpr int ThinkPonder = 2;  // play only if the opponent's move turns out as predicted
+
+// Thinks about `position` (the game position, or the predicted one when pondering) and, when
+// the mode says so, plays the best move on it. Returns the score of the last completed iteration.
+int Think(Position& position, int mode, int maxDepth);
+
+// Time for a move of `side` in the window game, from the time control or the fixed seconds per move.
+void SetTimeTarget(int side);
+// Target and extra seconds for a move: remaining seconds, moves to the next time control
+// (0: none), seconds added per move.
+void AllocateTime(double remainingSeconds, int movesToGo, double incrementSeconds);
+// True while the root score has fallen clearly below the previous iteration's: extra time is granted.
+bool ScoreDropped();
+
+void PrepareSearch(const Position& position);
+void StartIteration(const Position& position);
+// Called by the search before each root move.
+void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove);
+
+// Hundredths of a second since the think started.
+long long ElapsedHundredths();
+
+} // namespace kestrin

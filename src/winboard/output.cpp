@@ -1,0 +1,132 @@
+#include "winboard/output.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+
+#include "board/gameend.h"
+#include "notation/history.h"
+#include "platform/frontend.h"
+#include "search/engine.h"
+#include "search/keys.h"
+#include "search/limits.h"
+#include "search/output.h"
+#include "search/searchstate.h"
+#include "search/think.h"
+
+namespace kestrin {
+
+std::atomic<int> WinboardAnalysing{0};
+DrawState drawState;
+
+namespace {
+
+std::atomic<ProtocolWriter> writer{nullptr};
+std::mutex outputMutex;
+
+template <typename... Values>
+void SendFormatted(const char* format, Values... values) {
+  char buffer[1400];
+  std::snprintf(buffer, sizeof buffer, format, values...);
+  SendLine(buffer);
+}
+
+} // namespace
+
+void SetProtocolWriter(ProtocolWriter w) { writer = w; }
+
+void SendLine(std::string_view line) {
+  std::lock_guard<std::mutex> lock(outputMutex);
+  if (ProtocolWriter w = writer.load()) {
+    w(line);
+    return;
+  }
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fflush(stdout);
+}
+
+void SendFeatures() {
+  SendFormatted("feature myname=\"%s\" name=1 setboard=1 ping=1\n", EngineName);
+  SendLine("feature done=1\n");
+}
+
+void PostThinking(int depth, int score, long long hundredths, u32 nodes, bool withPv, bool firstMoveOnly,
+                  bool withStat) {
+  if (!searchSettings.showSearchInfo || WinboardMode != 1) return;
+  std::string text;
+  if (firstMoveOnly) text = PvEntryText(1, 0) + "{++}";
+  else if (withPv) text = PvText(0);
+  if (search.rootSide == Black && !EvalsFromWhitePov) score = -score;
+  SendFormatted("%d %d %lu %u %s\n", depth, score, static_cast<unsigned long>(hundredths), nodes, text.c_str());
+  SendStat01(withStat ? 1 : 0);
+}
+
+void SendStat01(int next) {
+  if (!WinboardAnalysing || EngineBusy == 0) return;
+  const int total = search.rootMoveCount;
+  const u16 current = search.currentRootMove;
+  Position root;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex()); // the analysis searches the game position
+    root = gamePosition;
+  }
+  SendFormatted("stat01: %d %u %d %d %d %s\n", static_cast<int>(ElapsedHundredths()),
+                static_cast<unsigned>(search.nodeCount), search.iterationDepth + (next == 1 ? 1 : 0),
+                total - search.rootMoveNumber, total, ShortMoveText(current & 0xFF, current >> 8, root).c_str());
+}
+
+void SendMove() { SendFormatted("move %s\n", std::string(LastRecordedText()).c_str()); }
+
+void ReportResult(const Position& p) {
+  const int status = MateStatus(p, p.sideToMove);
+  if (status == Stalemated) SendLine("1/2-1/2 {Draw by Stalemate}\n");
+  if (status == Checkmated) SendLine(p.sideToMove == Black ? "1-0 {White Mates}\n" : "0-1 {Black Mates}\n");
+  if (IsInsufficientMaterial(p)) SendLine("1/2-1/2 {Draw by Insufficent Material to Mate}\n");
+  if (p.plyCount - p.irreversiblePly >= 100) SendLine("1/2-1/2 {Draw by 50 Move Rule}\n");
+  if (RepetitionCount(p) >= 2) SendLine("1/2-1/2 {Draw by Repetition}\n");
+}
+
+void ResignOrOfferDraw(int score) {
+  const int human = HumanSide;
+  const bool engineWhite = human == 2, engineBlack = human == 1;
+  Position p;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    p = gamePosition;
+  }
+  if (engineWhite || engineBlack) {
+    const bool losing = engineWhite ? score < -720 : score > 720;
+    drawState.losingCount = losing ? drawState.losingCount + 1 : 0;
+    const bool materialDown = engineWhite ? p.materialScore < -500 : p.materialScore > 500;
+    const int opponentPieces = engineWhite ? p.blackPieces : p.whitePieces;
+    const int opponentMinors = engineWhite ? p.blackMinors : p.whiteMinors;
+    const int opponentPawns = engineWhite ? p.blackPawns : p.whitePawns;
+    const int ownPieces = engineWhite ? p.whitePieces : p.blackPieces;
+    if (drawState.losingCount > 3 && materialDown && opponentPieces > opponentMinors &&
+        (opponentPieces > ownPieces || opponentPawns > 0)) {
+      SendLine("resign\n");
+      return;
+    }
+    const int draw = search.drawScore;
+    if ((score == draw || score == 0 || score == 1 || score == -1) && p.plyCount > 84) {
+      if (++drawState.drawishCount > 4) {
+        drawState.drawishCount = -3;
+        SendLine("offer draw\n");
+        return;
+      }
+    } else {
+      drawState.drawishCount = 0;
+    }
+  }
+  drawState.acceptDraw = 0;
+  if (!engineWhite && !engineBlack) return;
+  const bool notBetter = engineWhite ? score <= search.drawScore : score >= search.drawScore;
+  if (!notBetter) {
+    drawState.notBetterCount = 0;
+    return;
+  }
+  if (++drawState.notBetterCount > 5) drawState.acceptDraw = 1;
+}
+
+} // namespace kestrin

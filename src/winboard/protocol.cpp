@@ -1,0 +1,259 @@
+#include "winboard/protocol.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "board/gameend.h"
+#include "notation/fen.h"
+#include "notation/history.h"
+#include "notation/movetext.h"
+#include "notation/pgn.h"
+#include "platform/frontend.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+#include "search/limits.h"
+#include "search/searchstate.h"
+#include "search/think.h"
+#include "winboard/output.h"
+
+namespace kestrin {
+
+namespace {
+
+// Lines longer than this are no command an interface sends; they are ignored whole.
+constexpr std::size_t LineLimit = 1023;
+constexpr int WinboardMaxPly = 28;
+constexpr const char* ResultsFile = "WinboardGames.pgn";
+
+struct LoopState {
+  float time = 0; // the engine's clock from "time", hundredths
+  float otim = 0;
+  int movesPerControl = 0;
+  int increment = 0;
+};
+LoopState loop;
+
+std::string_view FirstWord(std::string_view line) {
+  std::size_t start = line.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  std::size_t end = line.find_first_of(" \t", start);
+  return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+// The text after the command word.
+std::string Arguments(std::string_view line) {
+  std::string_view word = FirstWord(line);
+  std::size_t at = static_cast<std::size_t>(word.data() - line.data()) + word.size();
+  return std::string(line.substr(at));
+}
+
+bool ReadInts(const std::string& text, int* values, int count, int& read) {
+  read = 0;
+  const char* p = text.c_str();
+  for (int i = 0; i < count; ++i) {
+    char* end = nullptr;
+    long v = std::strtol(p, &end, 10);
+    if (end == p) break;
+    values[i] = static_cast<int>(v);
+    ++read;
+    p = end;
+  }
+  return read > 0;
+}
+
+float ReadFloat(const std::string& text) {
+  char* end = nullptr;
+  float v = std::strtof(text.c_str(), &end);
+  return end == text.c_str() ? 0.0f : v;
+}
+
+Position GameCopy() {
+  std::lock_guard<std::mutex> lock(GameMutex());
+  return gamePosition;
+}
+
+void AllocateFromClock() { AllocateTime(loop.time * 0.01, loop.movesPerControl, loop.increment); }
+
+void StopAnalysisForChange() {
+  if (WinboardAnalysing) AbortFlag = 3;
+}
+
+void ResumeAnalysis() {
+  if (WinboardAnalysing) StartAnalysis();
+}
+
+void PlayOpponentMove(std::string_view text) {
+  gameState = GameInProgress;
+  const Position now = GameCopy();
+  ParsedMove parsed = ParseMoveText(text, now);
+  if (parsed.toFile < 0 || parsed.toRow < 0) return;
+  HumanMoveEntered(parsed.fromFile, parsed.fromRow, parsed.toFile, parsed.toRow, parsed.piece);
+}
+
+void TakeBackPlies(int plies) {
+  StopAnalysisForChange();
+  WaitForEngine();
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    const int target = gamePosition.plyCount - plies;
+    if (target >= startPosition.plyCount) PositionAtPly(gamePosition, target);
+  }
+  ResumeAnalysis();
+}
+
+void SaveResult(std::string_view line) {
+  const int code = line.find("1-0") != std::string_view::npos   ? WhiteWon
+                   : line.find("0-1") != std::string_view::npos ? BlackWon
+                                                                : GameDrawn;
+  gameState = code;
+  if (GameCopy().plyCount > 2) {
+    PgnPlayers players;
+    players.playerName = settings.playerName;
+    players.eloRating = settings.eloRating;
+    players.humanSide = HumanSide;
+    players.timeMinutes = searchSettings.timeMinutes;
+    players.timeIncrement = searchSettings.timeIncrement;
+    SavePgnGame(code, ResultsFile, 1, players);
+  }
+  AbortFlag = 3;
+}
+
+} // namespace
+
+void StartAnalysis() {
+  search.targetSeconds = 1200.0f;
+  AbortFlag = 3;
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  StartEngine(1);
+}
+
+void WinboardNewGame() {
+  AbortFlag = 3;
+  NewGame(false);
+  search.targetSeconds = 2.6f;
+  gameState = GameInProgress;
+  searchSettings.maxPly = WinboardMaxPly;
+  search.extraSeconds = 2.0f;
+  WinboardMode = 1;
+  HumanSide = 1;
+  drawState.acceptDraw = 0;
+}
+
+bool WinboardCommand(std::string_view line) {
+  if (line.size() > LineLimit) return true;
+  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+  const std::string_view word = FirstWord(line);
+  // Commands are whole words: a name, a comment or an argument never triggers one.
+  auto is = [&](std::string_view command) { return word == command; };
+  if (is("accepted") || is("rejected")) return true;
+  if (is("name")) {
+    // One word, cut to what the settings file keeps.
+    std::string name(FirstWord(Arguments(line)));
+    settings.playerName = name.substr(0, PlayerNameSize - 1);
+  }
+  if (is("time")) {
+    loop.time = ReadFloat(Arguments(line));
+    int used = static_cast<int>(searchSettings.timeMinutes * 6000 - loop.time);
+    (HumanSide == 2 ? whiteUsed : blackUsed) = used;
+  }
+  if (is("otim")) {
+    loop.otim = ReadFloat(Arguments(line));
+    int used = static_cast<int>(searchSettings.timeMinutes * 6000 - loop.otim);
+    (HumanSide != 2 ? whiteUsed : blackUsed) = used;
+  }
+  if (is("force")) {
+    HumanSide = 3;
+    WinboardAnalysing = 0;
+    AbortFlag = 3;
+    WaitForEngine();
+  }
+  if (word.size() >= 4 && word[1] >= '0' && word[1] <= '9' && word[3] >= '0' && word[3] <= '9') {
+    StopAnalysisForChange();
+    AllocateFromClock();
+    PlayOpponentMove(word);
+    ResumeAnalysis();
+  }
+  if (is("go")) {
+    HumanSide = GameCopy().sideToMove == Black ? 1 : 2;
+    WinboardAnalysing = 0;
+    AbortFlag = 3;
+    WaitForEngine();
+    AllocateFromClock();
+    gameState = GameInProgress;
+    int result = GameInProgress;
+    if (!CheckGameEnd(GameCopy(), 0, result)) StartEngine(0);
+  }
+  if (is("setboard")) {
+    StopAnalysisForChange();
+    WaitForEngine();
+    const std::string fen = Arguments(line);
+    PositionFromFen(fen.data(), fen.size());
+    ResumeAnalysis();
+  }
+  if (is("level")) {
+    int values[3] = {loop.movesPerControl, 0, loop.increment};
+    int read = 0;
+    ReadInts(Arguments(line), values, 3, read);
+    if (read >= 1) loop.movesPerControl = values[0];
+    searchSettings.timeMinutes = read >= 2 ? values[1] : 0;
+    if (read >= 3) loop.increment = values[2];
+  }
+  if (is("post")) searchSettings.showSearchInfo = 1;
+  if (is("nopost")) searchSettings.showSearchInfo = 0;
+  if (is("hard")) searchSettings.ponderEnabled = 1;
+  if (is("easy")) searchSettings.ponderEnabled = 0;
+  if (is("new")) WinboardNewGame();
+  if (is("quit")) {
+    WinboardMode = 0;
+    return false;
+  }
+  if (is("protover")) SendFeatures();
+  if (is("undo")) TakeBackPlies(1);
+  if (is("remove")) TakeBackPlies(2);
+  if (is("result")) SaveResult(line);
+  if (is("draw")) {
+    const Position now = GameCopy();
+    if (now.plyCount > 80 && now.whitePieces <= 2 && now.blackPieces <= 2 && drawState.acceptDraw == 1)
+      SendLine("offer draw\n");
+  }
+  if (is("analyze")) {
+    HumanSide = 3;
+    WinboardAnalysing = 1;
+    StartAnalysis();
+  }
+  if (line == ".") SendStat01(0);
+  if (is("sd")) {
+    int depth = 0, read = 0;
+    if (ReadInts(Arguments(line), &depth, 1, read)) searchSettings.maxPly = depth < 1 ? 1 : depth;
+  }
+  if (line == "?") AbortFlag = 1;
+  if (is("ping")) {
+    WaitForEngine(true);
+    int number = 0, read = 0;
+    ReadInts(Arguments(line), &number, 1, read);
+    SendLine("pong " + std::to_string(number) + "\n");
+  }
+  return true;
+}
+
+void RunWinboard(std::FILE* input) {
+  WinboardNewGame();
+  std::string line;
+  int c;
+  for (;;) {
+    line.clear();
+    bool overlong = false;
+    while ((c = std::fgetc(input)) != EOF && c != '\n') {
+      if (line.size() <= LineLimit) line.push_back(static_cast<char>(c));
+      else overlong = true;
+    }
+    if (c == EOF && line.empty()) break;
+    if (!overlong && !WinboardCommand(line)) return;
+    if (c == EOF) break;
+  }
+  WinboardMode = 0;
+}
+
+} // namespace kestrin

@@ -1,0 +1,19 @@
+// The engine mode: commands from a chess interface on standard input, answers on standard output.
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+namespace kestrin {
+
+// The reset done when the mode starts and on "new".
+void WinboardNewGame();
+// Reads and carries out command lines from `input` until its end or "quit".
+void RunWinboard(std::FILE* input);
+// Carries out one command line (without its line feed); false after "quit".
+bool WinboardCommand(std::string_view line);
+
+// Stops the engine and lets it analyse the game position afresh.
+void StartAnalysis();
+
+} // namespace kestrin
