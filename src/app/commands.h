@@ -7,5 +7,6 @@ namespace kestrin {
 int RunPerftCommand(int argc, char** argv);
 int RunBenchCommand(int argc, char** argv);
 int RunEvalBenchCommand(int argc, char** argv);
+int RunBookBenchCommand(int argc, char** argv);
 
 } // namespace kestrin

@@ -21,7 +21,8 @@ void PrintUsage() {
       "                                        its commands to standard input\n"
       "  kestrin-engine perft DEPTH [FEN]      count the leaves of the legal move tree\n"
       "  kestrin-engine bench [DEPTH]          search a fixed set of positions; nodes, time, speed\n"
-      "  kestrin-engine evalbench              evaluations per second over a fixed set of positions\n"
+      "  kestrin-engine evalbench [ROUNDS]     evaluations per second over a fixed set of positions\n"
+      "  kestrin-engine bookbench [GAMES]      games per second building a book from generated games\n"
       "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n");
 }
 
@@ -53,6 +54,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(command, "bench") == 0) return kestrin::RunBenchCommand(argc - first - 1, argv + first + 1);
     if (std::strcmp(command, "evalbench") == 0)
       return kestrin::RunEvalBenchCommand(argc - first - 1, argv + first + 1);
+    if (std::strcmp(command, "bookbench") == 0)
+      return kestrin::RunBookBenchCommand(argc - first - 1, argv + first + 1);
     PrintUsage();
     return std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ? 0 : 2;
   }
