@@ -63,6 +63,8 @@ struct BookMoveList {
 };
 // Fills `out` in generation order (captures, then quiet moves); returns the number of candidates.
 int BookCandidates(const Position& position, BookMoveList& out);
+// The side panel's book button: fills `out` as BookCandidates does and shows how many there are.
+int ShowBookMoveCount(const Position& position, BookMoveList& out);
 // Picks a candidate whose value suits the side to move (0..2 for White, -2..0 for Black),
 // preferring the extreme values; records it in the main game record and makes it on
 // `position`. Returns its value, or BookEmptyValue when the book has no move here.

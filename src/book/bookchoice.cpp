@@ -1,6 +1,7 @@
 // Choosing a move from the book: the moves that lead to book positions, filtered by the
 // side to move's point of view and picked at random with a lean towards marked moves.
 #include <cstdlib>
+#include <string>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
@@ -9,6 +10,7 @@
 #include "book/book.h"
 #include "notation/history.h"
 #include "platform/clock.h"
+#include "platform/frontend.h"
 #include "search/keys.h"
 
 namespace kestrin {
@@ -35,6 +37,12 @@ int BookCandidates(const Position& position, BookMoveList& out) {
   for (u32 i = 1; i <= out.generated.captureCount; ++i) consider(static_cast<int>(i));
   for (u32 j = 1; j <= out.generated.quietCount; ++j) consider(QuietBase + static_cast<int>(j));
   return out.count;
+}
+
+int ShowBookMoveCount(const Position& position, BookMoveList& out) {
+  const int count = BookCandidates(position, out);
+  SetInfoText("# of Book Moves: " + std::to_string(count) + " \n");
+  return count;
 }
 
 int ChooseBookMove(Position& position) {

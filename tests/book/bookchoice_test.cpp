@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "support/fixtures.h"
 #include "support/gamereset.h"
+#include "support/recordingfrontend.h"
 
 namespace kestrin {
 namespace {
@@ -73,6 +74,12 @@ TEST_F(BookChoiceTest, CandidatesAreTheMovesReachingBookPositionsInGenerationOrd
   EXPECT_EQ(texts, expected);
   for (size_t i = 0; i < texts.size(); ++i)
     EXPECT_EQ(values[i], texts[i] == "g1f3" ? -1 : texts[i] == "e2e4" ? 1 : 2) << texts[i];
+
+  // The side panel's count shows them all, whatever their values.
+  test::RecordingScope ui;
+  BookMoveList list;
+  EXPECT_EQ(ShowBookMoveCount(start, list), 3);
+  EXPECT_EQ(ui->LastInfo(), "# of Book Moves: 3 \n");
 }
 
 TEST_F(BookChoiceTest, EachSideTakesOnlyTheValuesOnItsSide) {
