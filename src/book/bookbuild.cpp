@@ -10,10 +10,9 @@
 #include "book/book.h"
 #include "notation/history.h"
 #include "notation/movetext.h"
-#include "notation/newgame.h"
 #include "notation/pgn.h"
-#include "notation/transcript.h"
 #include "platform/frontend.h"
+#include "search/engine.h"
 
 namespace kestrin {
 
@@ -36,15 +35,6 @@ void KeepOldBook(OpeningBook* before) {
   std::remove(BookBuildTempFile);
   ShowMessage("The new positions could not be stored in \"TempGen5.kcb\". The opening book is unchanged.",
               "Book Not Built");
-}
-
-// A new game with its announcement, as the game controller starts one.
-void AnnounceNewGame() {
-  ResetGameRecord();
-  ClearTranscript();
-  CurrentFrontend().RefreshPanel(true);
-  CurrentFrontend().RefreshBoard();
-  SetInfoText("The Game Begins..");
 }
 
 } // namespace
@@ -83,7 +73,8 @@ int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToM
     return 0;
   }
 
-  ResetGameRecord();
+  // A running search must not see the games replayed on the game position.
+  NewGame(false);
   const bool drawing = sides & BookSideDrawing, winning = sides & BookSideWinning, losing = sides & BookSideLosing;
   PgnGameInfo info;
   int games = 1;
@@ -114,7 +105,7 @@ int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToM
   }
   std::fclose(file);
   buffer.reset();
-  AnnounceNewGame();
+  NewGame(true);
   SetInfoText("Building opening book....");
 
   // Saving with the threshold turns counts met often enough into value 0 and leaves rarer

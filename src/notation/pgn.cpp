@@ -10,10 +10,12 @@
 
 #include "notation/fen.h"
 #include "notation/history.h"
-#include "notation/newgame.h"
 #include "notation/safewrite.h"
 #include "notation/transcript.h"
 #include "platform/frontend.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+#include "search/limits.h"
 
 namespace kestrin {
 
@@ -203,6 +205,20 @@ void ReadTag(const char* line, PgnGameInfo& info) {
 
 } // namespace
 
+PgnPlayers CurrentPgnPlayers() {
+  PgnPlayers players;
+  players.playerName = settings.playerName;
+  players.eloRating = settings.eloRating;
+  players.humanSide = HumanSide.load();
+  players.timeMinutes = searchSettings.timeMinutes.load();
+  players.timeIncrement = searchSettings.timeIncrement.load();
+  return players;
+}
+
+int SavePgnGame(int resultCode, const char* fileName, int append) {
+  return SavePgnGame(resultCode, fileName, append, CurrentPgnPlayers());
+}
+
 int SavePgnGame(int resultCode, const char* fileName, int append, const PgnPlayers& players) {
   if (!fileName) return 0;
   const std::string text = GameText(resultCode, players);
@@ -277,7 +293,7 @@ int LoadPgnGame(const char* fileName, int gameNumber, int showInformation) {
   }
   std::fclose(file);
 
-  ResetGameRecord();
+  NewGame(false);
   if (info.fen[0]) PositionFromFen(info.fen, std::strlen(info.fen));
   PlayMoveTextBlock(buffer.get());
   RebuildTranscript(gamePosition.plyCount - 2);

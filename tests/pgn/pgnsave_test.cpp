@@ -11,6 +11,9 @@
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/pgn.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+#include "search/limits.h"
 #include "pgntest.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"
@@ -95,6 +98,24 @@ TEST_F(PgnSaveTest, NamesAndRatingsFollowTheSidesThePlayersTake) {
   EXPECT_NE(SaveAndRead(4, players).find("[Result \"*\"]\n"), std::string::npos);
   EXPECT_NE(SaveAndRead(0, players).find("[Result \"*\"]\n"), std::string::npos);
   EXPECT_NE(SaveAndRead(2, players).find("[Result \"0-1\"]\n"), std::string::npos);
+}
+
+TEST_F(PgnSaveTest, WithoutPlayersGivenTheSettingsAndTheGameModeNameThem) {
+  settings.playerName = "Cy";
+  settings.eloRating = 1400;
+  HumanSide = 2;
+  searchSettings.timeMinutes = 2;
+  searchSettings.timeIncrement = 1;
+  std::filesystem::remove("game.pgn");
+  ASSERT_EQ(SavePgnGame(3, "game.pgn", 1), 1);
+  std::string text = ReadFileBytes("game.pgn");
+  ResetSettings();
+  ResetSearchSettings();
+  HumanSide = 1;
+  EXPECT_NE(text.find("[TimeControl \"120+1\"]\n[Current Ply \"1\"]\n[White \"KestrinChess 2.82a \"]\n"
+                      "[Black \"Cy\"]\n[BlackElo \"1400\"]\n[Result \"1/2-1/2\"]\n\n\n\n"),
+            std::string::npos)
+      << text;
 }
 
 TEST_F(PgnSaveTest, ANetworkGameNamesItsPlayersAndTimeControlFromTheConnection) {
