@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/commands.h"
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
