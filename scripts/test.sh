@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
-# Builds Kestrin Chess and runs every test: an optimised build with the whole suite, then
-# a build with AddressSanitizer and UndefinedBehaviorSanitizer (suites named *Slow* skipped).
+# Builds Kestrin Chess and runs every test:
+#   release  an optimised build with the whole suite (the xboard match last, on its own);
+#   asan     AddressSanitizer + UndefinedBehaviorSanitizer, suites named *Slow* and the match skipped;
+#   tsan     ThreadSanitizer over the engine-thread tests.
 # KESTRIN_TEST_BUILDS selects builds, e.g. KESTRIN_TEST_BUILDS=release for a quick run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
-builds=${KESTRIN_TEST_BUILDS:-release asan}
+# xboard, Fairy-Max and a virtual display for the match against a real interface.
+scripts/deps.sh xboard fairymax xvfb xauth
+builds=${KESTRIN_TEST_BUILDS:-release asan tsan}
 jobs=$(nproc)
 for kind in $builds; do
+  target=()
   case $kind in
-    release) dir=build-test; flags=(-DCMAKE_BUILD_TYPE=Release); exclude=() ;;
+    release) dir=build-test; flags=(-DCMAKE_BUILD_TYPE=Release); select=(-LE interop) ;;
     asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=address,undefined")
-          exclude=(-E Slow) ;;
+          select=(-LE interop -E Slow) ;;
+    tsan) dir=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=thread")
+          select=(-R 'engine\.EngineThread'); target=(--target test_engine) ;;
     *) echo "unknown build kind: $kind" >&2; exit 2 ;;
   esac
   echo "== $kind build"
   cmake -S . -B "$dir" -G Ninja "${flags[@]}" >/dev/null
-  cmake --build "$dir"
+  cmake --build "$dir" "${target[@]}"
   echo "== $kind tests"
-  (cd "$dir" && ctest --output-on-failure -j "$jobs" "${exclude[@]}")
+  (cd "$dir" && ctest --output-on-failure -j "$jobs" "${select[@]}")
+  if [ "$kind" = release ]; then
+    (cd "$dir" && ctest --output-on-failure -L interop)
+  fi
 done

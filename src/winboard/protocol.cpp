@@ -27,13 +27,7 @@ constexpr std::size_t LineLimit = 1023;
 constexpr int WinboardMaxPly = 28;
 constexpr const char* ResultsFile = "WinboardGames.pgn";
 
-struct LoopState {
-  float time = 0; // the engine's clock from "time", hundredths
-  float otim = 0;
-  int movesPerControl = 0;
-  int increment = 0;
-};
-LoopState loop;
+WinboardClock loop;
 
 std::string_view FirstWord(std::string_view line) {
   std::size_t start = line.find_first_not_of(" \t");
@@ -108,19 +102,13 @@ void SaveResult(std::string_view line) {
                    : line.find("0-1") != std::string_view::npos ? BlackWon
                                                                 : GameDrawn;
   gameState = code;
-  if (GameCopy().plyCount > 2) {
-    PgnPlayers players;
-    players.playerName = settings.playerName;
-    players.eloRating = settings.eloRating;
-    players.humanSide = HumanSide;
-    players.timeMinutes = searchSettings.timeMinutes;
-    players.timeIncrement = searchSettings.timeIncrement;
-    SavePgnGame(code, ResultsFile, 1, players);
-  }
+  if (GameCopy().plyCount > 2) SavePgnGame(code, ResultsFile, 1);
   AbortFlag = 3;
 }
 
 } // namespace
+
+const WinboardClock& WinboardClockState() { return loop; }
 
 void StartAnalysis() {
   search.targetSeconds = 1200.0f;

@@ -13,6 +13,16 @@ void RunWinboard(std::FILE* input);
 // Carries out one command line (without its line feed); false after "quit".
 bool WinboardCommand(std::string_view line);
 
+// The clock as the interface last told it: "time" and "otim" in hundredths, "level"'s moves
+// per time control and seconds added per move.
+struct WinboardClock {
+  float time = 0;
+  float otim = 0;
+  int movesPerControl = 0;
+  int increment = 0;
+};
+const WinboardClock& WinboardClockState();
+
 // Stops the engine and lets it analyse the game position afresh.
 void StartAnalysis();
 
