@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -17,7 +18,11 @@
 #include "search/searchstate.h"
 #include "search/think.h"
 #include "search/transposition.h"
+#include "platform/clock.h"
+#include "platform/frontend.h"
+#include "search/limits.h"
 #include "support/fixtures.h"
+#include "support/recordingfrontend.h"
 
 namespace kestrin {
 namespace {
@@ -170,6 +175,40 @@ TEST_F(SearchTest, QuiescenceWinsAndPrunesCaptures) {
   EXPECT_EQ(QuiescenceSearch(White, base + 200, base + 300, 1), base + 200);
   EXPECT_EQ(search.nodeCount, nodesBefore + 1); // counted, pruned, never made
   EXPECT_EQ(search.pvTable[2][1], PvNoMove);
+}
+
+TEST_F(SearchTest, QuiescenceCountsThePromotionInItsEstimate) {
+  // White far below alpha against three black pieces: taking the knight on a8 (315) alone could
+  // not reach the window and would be pruned, but it also makes a queen.
+  Prepare("n3k3/1P6/8/8/8/6b1/5r2/K7 w - -", 1);
+  const int base = Evaluate(search.work, -30000, 30000);
+  const int alpha = base + 900, beta = alpha + 100;
+  EXPECT_GT(QuiescenceSearch(White, alpha, beta, 1), alpha);
+  // The same for Black, mirrored: the capture-promotion is searched and lowers beta.
+  Prepare("k7/5R2/6B1/8/8/8/1p6/N3K3 b - -", 1);
+  const int blackBase = Evaluate(search.work, -30000, 30000);
+  const int blackBeta = blackBase - 900, blackAlpha = blackBeta - 100;
+  EXPECT_LT(QuiescenceSearch(Black, blackAlpha, blackBeta, 1), blackBeta);
+  // A plain pawn capture the same distance below alpha is pruned: alpha comes back untouched.
+  Prepare("4k3/8/2n1b3/3p4/4P3/8/6b1/4K3 w - -", 1);
+  const int plain = Evaluate(search.work, -30000, 30000);
+  EXPECT_EQ(QuiescenceSearch(White, plain + 900, plain + 1000, 1), plain + 900);
+}
+
+TEST_F(SearchTest, WaitFlagWaitsOutTheTargetTime) {
+  test::RecordingFrontend frontend;
+  InstallFrontend(&frontend);
+  ResetGameRecord();
+  searchSettings.waitFlag = 1;
+  search.targetSeconds = 0.3f;
+  const long long start = ClockMilliseconds();
+  Think(gamePosition, ThinkPlay, 1);
+  const long long took = ClockMilliseconds() - start;
+  searchSettings.waitFlag = 0;
+  InstallFrontend(nullptr);
+  EXPECT_GE(took, 290);
+  EXPECT_EQ(HistoryCount(), 1);
+  EXPECT_NE(std::find(frontend.infoTexts.begin(), frontend.infoTexts.end(), "Waiting..."), frontend.infoTexts.end());
 }
 
 struct MateCase {
