@@ -35,7 +35,7 @@ void CaptureLine(std::string_view line) {
 // The engine thread under the engine mode's rules (no window, time from the target set
 // here), with its protocol lines captured instead of written.
 class EngineThreadTest : public ::testing::Test {
-protected:
+public:
   void SetUp() override {
     if (!transpositionTable.buckets) AllocateTranspositionTable(18);
     ClearTranspositionTable();
@@ -185,13 +185,18 @@ std::string PredictedMove() {
   return found;
 }
 
-TEST_F(EngineThreadTest, PonderHitAnswersFromThePonderSearch) {
+// After 1. e4 and the engine's answer, the engine ponders; returns the reply it expects.
+std::string PonderAfterE4() {
   searchSettings.ponderEnabled = 1;
   searchSettings.maxPly = 28;
   HumanSide = 1;
-  ASSERT_TRUE(Enter("e2e4"));
-  ASSERT_TRUE(WaitUntil([] { return Plies() == 2 && EngineBusy == 2; }));
-  const std::string predicted = PredictedMove();
+  if (!EngineThreadTest::Enter("e2e4")) return "";
+  if (!EngineThreadTest::WaitUntil([] { return HistoryCount() == 2 && EngineBusy == 2; })) return "";
+  return PredictedMove();
+}
+
+TEST_F(EngineThreadTest, PonderHitAnswersFromThePonderSearch) {
+  const std::string predicted = PonderAfterE4();
   ASSERT_FALSE(predicted.empty());
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   ASSERT_TRUE(Enter(predicted));
@@ -202,12 +207,8 @@ TEST_F(EngineThreadTest, PonderHitAnswersFromThePonderSearch) {
 }
 
 TEST_F(EngineThreadTest, PonderMissSearchesTheRealPosition) {
-  searchSettings.ponderEnabled = 1;
-  searchSettings.maxPly = 28;
-  HumanSide = 1;
-  ASSERT_TRUE(Enter("e2e4"));
-  ASSERT_TRUE(WaitUntil([] { return Plies() == 2 && EngineBusy == 2; }));
-  const std::string predicted = PredictedMove();
+  const std::string predicted = PonderAfterE4();
+  ASSERT_FALSE(predicted.empty());
   const std::string other = predicted == "a2a3" ? "h2h3" : "a2a3";
   ASSERT_TRUE(Enter(other));
   ASSERT_TRUE(WaitUntil([] { return Plies() == 4; }, 10));
