@@ -120,7 +120,10 @@ void EngineThread() {
       if (AnalyseRequest == 1) continue;
     }
     ReadyEvent.Reset();
-    if (EngineMode != 0) continue;
+    if (EngineMode != 0) {
+      EngineBusy = 0;
+      continue;
+    }
     EngineBusy = 1;
     const bool bothSides = HumanSide == 4;
     while (EnginesTurn() && !quitRequested) {
@@ -167,14 +170,13 @@ void StopEngineThread() {
 
 void StartEngine(int kind) {
   if (EngineMode > 0 || EngineBusy != 0) return;
-  if (kind == 0) {
-    if (HumanSide == 3) return;
-    AnalyseRequest = 0;
-    GoEvent.Set();
-  } else {
-    AnalyseRequest = 1;
-    GoEvent.Set();
-  }
+  if (kind == 0 && HumanSide == 3) return;
+  AnalyseRequest = kind == 0 ? 0 : 1;
+  AbortFlag = 0; // a new request starts uncancelled
+  // Busy from the request on, not only once the thread has woken: whoever waits for the
+  // engine right after starting it (a ping after go) must wait for this search.
+  EngineBusy = 1;
+  GoEvent.Set();
 }
 
 void WaitForEngine(bool moveNow) {

@@ -145,6 +145,9 @@ int Think(Position& position, int mode, int maxDepth) {
   search.firstMoveSeconds = 0;
   search.searchOnly = mode == ThinkAnalyse;
   PromotionChoice = Queen;
+  // A "move now" left from before belongs to no search; a cancel that came after the request
+  // but before the search began still holds: nothing is thought or played.
+  if (AbortFlag == 3) return 0;
   AbortFlag = 0;
   {
     std::lock_guard<std::mutex> lock(GameMutex());

@@ -112,6 +112,20 @@ TEST_F(EngineThreadTest, PlaysWhenItIsItsTurnAndAnswersMoves) {
   EXPECT_EQ(protocolLines.back().rfind("move ", 0), 0u) << protocolLines.back();
 }
 
+TEST_F(EngineThreadTest, BusyFromTheRequestOn) {
+  // A wait right after the request must not slip in before the engine thread has woken.
+  HumanSide = 2;
+  searchSettings.maxPly = 2;
+  StartEngine(0);
+  EXPECT_NE(EngineBusy, 0);
+  WaitForEngine();
+  EXPECT_EQ(Plies(), 1);
+  // Not the engine's turn: it wakes, finds nothing to do and is idle again.
+  StartEngine(0);
+  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0; }, 5));
+  EXPECT_EQ(Plies(), 1);
+}
+
 TEST_F(EngineThreadTest, IllegalOpponentMoveChangesNothing) {
   HumanSide = 1;
   const Position before = Game();

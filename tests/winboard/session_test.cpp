@@ -54,6 +54,15 @@ protected:
     }
   }
 
+  // Waits until the engine reports its thinking: a search is running.
+  void WaitForThinking() {
+    std::string line;
+    for (;;) {
+      ASSERT_TRUE(engine->ReadLine(line, 10)) << "no thinking line\n" << Transcript();
+      if (!line.empty() && std::isdigit(static_cast<unsigned char>(line[0]))) return;
+    }
+  }
+
   // ping and its pong: everything before it has been carried out.
   void Sync(int number = 99) {
     engine->Send("ping " + std::to_string(number));
@@ -120,8 +129,9 @@ TEST_F(Session, PingDuringASearchIsAnsweredAfterTheMove) {
   engine->Send("time 1000000");
   engine->Send("otim 1000000");
   engine->Send("level 0 1000 0");
+  Sync();
   engine->Send("go");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  WaitForThinking();
   engine->Send("ping 7");
   std::string line;
   ASSERT_TRUE(engine->WaitFor("move ", &line, 5)) << Transcript();
@@ -132,8 +142,9 @@ TEST_F(Session, QuestionMarkMovesAtOnce) {
   engine->Send("new");
   engine->Send("level 0 1000 0");
   engine->Send("time 1000000");
+  Sync();
   engine->Send("go");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  WaitForThinking();
   const auto sent = std::chrono::steady_clock::now();
   engine->Send("?");
   ExpectMove(3);
@@ -200,8 +211,9 @@ TEST_F(Session, ResultsAreSavedOnlyAfterMoreThanOnePly) {
 TEST_F(Session, AnalyzeAndStatusLine) {
   engine->Send("new");
   engine->Send("post");
+  Sync();
   engine->Send("analyze");
-  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  WaitForThinking();
   engine->Send(".");
   std::string stat;
   ASSERT_TRUE(engine->WaitFor("stat01: ", &stat, 5)) << Transcript();
