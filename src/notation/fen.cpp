@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "board/attacks.h"
 #include "notation/history.h"
 #include "notation/newgame.h"
 #include "notation/transcript.h"
@@ -137,7 +138,9 @@ bool ReadFen(const char* text, std::size_t length, Position& out) {
 
 int PositionFromFen(const char* text, std::size_t length) {
   Position p;
-  if (!text || !ReadFen(text, length, p)) {
+  // A side to move that could take the other king has no game to play: such a position
+  // cannot arise from a game and would have the engine capture a king.
+  if (!text || !ReadFen(text, length, p) || IsInCheck(Opponent(p.sideToMove), p)) {
     SetInfoText("Not a valid Position");
     return 0;
   }

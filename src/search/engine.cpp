@@ -127,8 +127,11 @@ void EngineThread() {
     EngineBusy = 1;
     const bool bothSides = HumanSide == 4;
     while (EnginesTurn() && !quitRequested) {
-      SetTimeTarget(GameSnapshot().sideToMove);
+      const Position before = GameSnapshot();
+      SetTimeTarget(before.sideToMove);
       Think(gamePosition, ThinkPlay, searchSettings.maxPly);
+      // No move made (nothing legal to play, or nothing to think about): wait for the next request.
+      if (GameSnapshot().plyCount == before.plyCount) break;
       // Told to stop without playing: this turn is over, whatever the flags now say.
       if (AbortFlag == 3) break;
       if (!WinboardMode) JudgeGameWithMessages();

@@ -77,6 +77,7 @@ TEST_F(FenInstall, ARefusedTextLeavesTheGameAlone) {
   std::string noSide = "8/8/8/8/8/8/8/K6k";
   for (const std::string& text :
        {std::string("8/8/8/8/8/8/8/K5k w - -"), std::string("8/8/8/8/8/8/8/K7 w - -"), noSide, std::string(),
+        std::string("4k3/8/8/8/8/8/8/4R2K w - -"), std::string("8/8/8/8/8/8/8/Kk6 b - -"),
         std::string(10 * 1024, '8'), std::string(10 * 1024, 'K'), binary, std::string("\0\0\0", 3)}) {
     test::RecordingScope recording;
     EXPECT_EQ(Install(text), 0) << text.substr(0, 40);

@@ -168,6 +168,7 @@ TEST_F(Session, SetboardAndTheResultOfAMate) {
   SetStartPosition(board);
   engine->Send("setboard this is no position");
   engine->Send("setboard 8/8/8/8/8/8/8/8 w - -");
+  engine->Send("setboard 4k3/8/8/8/8/8/8/4R2K w - -"); // White could take the king
   engine->Send("sd 2");
   engine->Send("go");
   ExpectMove();
