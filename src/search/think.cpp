@@ -52,7 +52,11 @@ void WaitOutTargetTime() {
 long long ElapsedHundredths() { return (ClockMilliseconds() - search.searchStart) / 10; }
 
 void AllocateTime(double remaining, int movesToGo, double increment) {
-  const int ply = gamePosition.plyCount;
+  int ply;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    ply = gamePosition.plyCount;
+  }
   const int half = ply / 2;
   double target;
   if (movesToGo > 0) {
