@@ -226,6 +226,10 @@ TEST_F(SearchTest, FindsForcedMates) {
       {"6k1/8/6K1/8/8/8/8/R7 w - -", 2, "a1a8", 1},
       {"r5rk/5p1p/5R2/4B3/8/8/7P/7K w - -", 5, "f6a6", 3},
       {"k7/8/2K5/8/8/8/8/1R6 w - -", 4, "", 2}, // several mates in two
+      // Rook endings whose mate distances an independent engine confirms (3, 3 and 5 moves).
+      {"1k6/8/8/2K5/8/8/8/7R w - -", 6, "", 3},
+      {"1k6/8/8/3K4/8/8/8/7R w - -", 8, "", 3},
+      {"k7/8/8/8/2K5/8/8/7R w - -", 10, "", 5},
       {"6k1/5ppp/8/8/8/8/1q3PPP/3R2K1 w - -", 3, "d1d8", 1},
   };
   for (const MateCase& c : cases) {
