@@ -80,6 +80,22 @@ protected:
   Position board;
 };
 
+TEST(EngineStart, NothingOnStandardInputPrintsTheUsage) {
+  test::ScratchDirectory scratch;
+  EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
+  EXPECT_EQ(engine.Finish(), 0); // end of input at once: no engine mode, no waiting
+  std::string line;
+  ASSERT_TRUE(engine.ReadLine(line));
+  EXPECT_EQ(line, "Kestrin Chess engine");
+  bool namesPerft = false, namesBench = false;
+  while (engine.ReadLine(line, 1)) {
+    namesPerft = namesPerft || line.find("perft") != std::string::npos;
+    namesBench = namesBench || line.find("bench") != std::string::npos;
+  }
+  EXPECT_TRUE(namesPerft);
+  EXPECT_TRUE(namesBench);
+}
+
 TEST_F(Session, FeaturesOnProtoverAndCleanQuit) {
   engine->Send("protover 2");
   std::string line;
