@@ -6,4 +6,6 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh xboard
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIN_TESTS=OFF >/dev/null
 cmake --build build
-exec xboard -fcp "$PWD/build/kestrin-engine" -fd "$PWD/build" "$@"
+# Debian installs xboard in /usr/games, which is not on every PATH.
+xboard=$(command -v xboard || echo /usr/games/xboard)
+exec "$xboard" -fcp "$PWD/build/kestrin-engine" -fd "$PWD/build" "$@"
