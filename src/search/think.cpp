@@ -165,7 +165,9 @@ int Think(Position& position, int mode, int maxDepth) {
   // arises in play, and searching it would take a king off the board.
   if (IsInCheck(Opponent(search.work.sideToMove), search.work)) return 0;
   int bookValue = NoBookMove;
-  if (!search.searchOnly && search.work.plyCount < BookPlyLimit) {
+  // The book is for moves to play now. A ponder search must not take one: it would be
+  // recorded before the opponent has made the predicted move.
+  if (mode == ThinkPlay && search.work.plyCount < BookPlyLimit) {
     std::lock_guard<std::mutex> lock(GameMutex());
     bookValue = ChooseBookMove(search.work);
   }

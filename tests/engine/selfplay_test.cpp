@@ -109,6 +109,16 @@ TEST(BookInThink, BookMoveIsPlayedAndReportsTenTimesItsValue) {
   EXPECT_EQ(search.nodeCount, 0u);
   EXPECT_EQ(HistoryCount(), 1);
   EXPECT_TRUE(SameBoard(gamePosition, afterE4));
+  // Pondering does not take book moves: nothing may be recorded before the opponent moves.
+  BookCreate();
+  ResetGameRecord();
+  BookAdd(afterE4, 2, true);
+  EngineMode = 1;
+  Position predicted = gamePosition;
+  Think(predicted, ThinkPonder, 3);
+  EngineMode = 0;
+  EXPECT_GT(search.nodeCount, 0u);
+  EXPECT_EQ(HistoryCount(), 0);
   // Analysis never consults the book.
   BookCreate();
   ResetGameRecord();
