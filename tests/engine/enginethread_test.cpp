@@ -115,10 +115,11 @@ TEST_F(EngineThreadTest, PlaysWhenItIsItsTurnAndAnswersMoves) {
 TEST_F(EngineThreadTest, BusyFromTheRequestOn) {
   // A wait right after the request must not slip in before the engine thread has woken.
   HumanSide = 2;
-  searchSettings.maxPly = 2;
+  searchSettings.maxPly = 28;
+  search.targetSeconds = 1000.0f; // a search that cannot be over before the check below
   StartEngine(0);
   EXPECT_NE(EngineBusy, 0);
-  WaitForEngine();
+  WaitForEngine(true); // move now
   EXPECT_EQ(Plies(), 1);
   // Not the engine's turn: it wakes, finds nothing to do and is idle again.
   StartEngine(0);
