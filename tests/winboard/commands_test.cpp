@@ -11,6 +11,7 @@
 #include "search/engine.h"
 #include "search/limits.h"
 #include "support/fixtures.h"
+#include "support/scratchdir.h"
 #include "winboard/output.h"
 #include "winboard/protocol.h"
 
@@ -35,6 +36,7 @@ protected:
     SetProtocolWriter(nullptr);
     WinboardMode = 0;
   }
+  test::ScratchDirectory scratch; // "result" may save the game in the working folder
 };
 
 TEST_F(Commands, LevelForms) {
