@@ -20,6 +20,12 @@ inline u32 MakeMove(Position& position, Move move, MoveUndo& undo, int promotion
   return MakeMove(position, move, undo.squares, undo.pieces, promotionType);
 }
 
+// A pawn move onto the last rank: the caller picks the piece it becomes.
+inline bool IsPromotion(const Position& position, Move move) {
+  const int from = MoveFrom(move), to = MoveTo(move);
+  return from < FirstCastleCode && (position.board[from] & 7) == Pawn && (to < A8 + 8 || to > A1 - 1);
+}
+
 // Puts the board squares of `undo` back (byte 0 of the board may receive a 0).
 inline void RestoreSquares(Position& position, const MoveUndo& undo) {
   for (int i = 3; i >= 0; --i) position.board[(undo.squares >> (8 * i)) & 0xFF] = (undo.pieces >> (8 * i)) & 0xFF;

@@ -11,10 +11,6 @@ namespace {
 
 constexpr int PromotionTypes[4] = {Queen, Rook, Bishop, Knight};
 
-bool IsPromotion(const Position& p, Move m) {
-  int from = MoveFrom(m);
-  return from < FirstCastleCode && (p.board[from] & 7) == Pawn && (RankOf[MoveTo(m)] == 8 || RankOf[MoveTo(m)] == 1);
-}
 
 bool LegalAfterMaking(const Position& p, Move m, int side) {
   Position copy = p;

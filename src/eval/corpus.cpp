@@ -21,10 +21,6 @@ struct Random {
   int Below(int n) { return static_cast<int>(Next() % static_cast<u32>(n)); }
 };
 
-bool IsPromotion(const Position& p, Move m) {
-  int from = MoveFrom(m);
-  return from < FirstCastleCode && (p.board[from] & 7) == Pawn && (RankOf[MoveTo(m)] == 8 || RankOf[MoveTo(m)] == 1);
-}
 
 } // namespace
 
