@@ -9,23 +9,11 @@ namespace kestrin {
 
 namespace {
 
-// xorshift32: the same sequence on every platform.
-struct Random {
-  u32 state;
-  u32 Next() {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  }
-  int Below(int n) { return static_cast<int>(Next() % static_cast<u32>(n)); }
-};
-
 
 } // namespace
 
 std::vector<Position> RandomGamePositions(u32 seed, int games, int maxPlies) {
-  Random random{seed ? seed : 1};
+  CorpusRandom random{seed ? seed : 1};
   std::vector<Position> positions;
   std::vector<Move> legal, captures;
   for (int game = 0; game < games; ++game) {

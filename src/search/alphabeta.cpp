@@ -1,7 +1,6 @@
 #include "search/alphabeta.h"
 
 #include "board/attacks.h"
-#include "board/randomkeys.h"
 #include "eval/evaluate.h"
 #include "platform/clock.h"
 #include "search/keys.h"
@@ -24,11 +23,6 @@ constexpr int NullEvaluationMargin = 200;
 constexpr int CheckExtension = 32, DeepCheckExtension = 24, RecaptureExtension = 24;
 constexpr int SingleReplyExtension = 24, TwoRepliesExtension = 8, OnePly = 32;
 constexpr int ClockCheckInterval = 100000;
-
-// The repetition key from the incrementally kept hashKey.
-inline u32 CurrentRepetitionKey(const Position& p) {
-  return p.hashKey ^ HashKeyTable[p.castleState[0] + 8 * p.castleState[1]] ^ HashKeyTable[p.epSquare];
-}
 
 inline bool BareMinorsOnly(const Position& p) {
   return p.whitePawns == 0 && p.blackPawns == 0 && p.whitePieces <= 1 && p.blackPieces <= 1 &&
@@ -155,7 +149,7 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
     int value;
 
     UpdateHashKeys(pos, undo);
-    const u32 repetitionKey = CurrentRepetitionKey(pos);
+    const u32 repetitionKey = RepetitionKeyOfHash(pos);
     StoreRepetitionKey(pos.plyCount, repetitionKey);
     const int reps = CountRepetitions(repetitionKey, pos.plyCount, pos.irreversiblePly);
 

@@ -34,7 +34,9 @@ void RefreshHashKeys(Position& position) {
 }
 
 u32 RepetitionKey(const Position& p) {
-  return ComputeHashKey(p) ^ HashKeyTable[p.castleState[0] + 8 * p.castleState[1]] ^ HashKeyTable[p.epSquare];
+  Position fresh = p;
+  fresh.hashKey = ComputeHashKey(p);
+  return RepetitionKeyOfHash(fresh);
 }
 
 void UpdateHashKeys(Position& p, const MoveUndo& undo) {

@@ -4,6 +4,7 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
+#include "board/randomkeys.h"
 
 namespace kestrin {
 
@@ -15,6 +16,11 @@ void RefreshHashKeys(Position& position);
 
 // hashKey (always freshly computed) with the castling states and the en-passant square folded in.
 u32 RepetitionKey(const Position& position);
+// The same from the position's own hashKey, kept up to date move by move in the search.
+inline u32 RepetitionKeyOfHash(const Position& position) {
+  return position.hashKey ^ HashKeyTable[position.castleState[0] + 8 * position.castleState[1]] ^
+         HashKeyTable[position.epSquare];
+}
 
 // Brings both keys up to date right after MakeMove from the squares it reports changed.
 void UpdateHashKeys(Position& position, const MoveUndo& undo);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "eval/corpus.h"
 #include "eval/evaluate.h"
 #include "eval/kpk.h"
 #include "notation/fen.h"
@@ -16,14 +17,9 @@ namespace {
 // the board for all of them; the sanitizer build checks every read.
 class FenFuzz : public ::testing::Test {
 protected:
-  u32 state = 0x9E3779B9u;
-  u32 Next() {
-    state ^= state << 13;
-    state ^= state >> 17;
-    state ^= state << 5;
-    return state;
-  }
-  int Below(int n) { return static_cast<int>(Next() % static_cast<u32>(n)); }
+  CorpusRandom random{0x9E3779B9u};
+  u32 Next() { return random.Next(); }
+  int Below(int n) { return random.Below(n); }
 
   // A square near an edge half of the time.
   int KingSquareIndex() {
