@@ -27,7 +27,7 @@ void RecomputeScores(Position& p) {
   for (int row = 0; row < 8; ++row)
     for (int file = 0; file < 8; ++file) {
       int code = p.board[SquareOf(file, row)];
-      if (code == Empty || (code & 7) == King || (code & 7) < Pawn) continue;
+      if (code == Empty || (code & 7) == King) continue;
       pst += PieceSquareTable[code][SquareOf(file, row)];
       material += PieceValue[code];
     }
@@ -81,31 +81,32 @@ void PlacePiece(Position& p, int file, int row, int code) {
   if (file < 0 || file > 7 || row < 0 || row > 7) return;
   int s = SquareOf(file, row);
   if (p.board[s] != Empty) return;
-  bool white = code >= WhitePawn && code <= WhiteKing;
-  bool black = code >= BlackPawn && code <= BlackKing;
-  if (white || black) {
-    u8* list = white ? p.whitePieceList : p.blackPieceList;
-    int slot = -1;
-    switch (code & 7) {
-    case Pawn: slot = FreeSlot(list, 0, 7); break;
-    case Knight: slot = FreeSlot(list, 8, 9); break;
-    case Bishop: slot = FreeSlot(list, 10, 11); break;
-    case Rook: slot = FreeSlot(list, 12, 13); break;
-    case Queen:
-      slot = FreeSlot(list, 14, 14);
-      if (slot < 0) slot = FreeSlot(list, 0, 7);
-      break;
-    case King: slot = FreeSlot(list, 15, 15); break;
-    }
-    if (slot < 0) return;
-    list[slot] = static_cast<u8>(s);
-    int type = code & 7;
-    if (type == Pawn) {
-      ++(white ? p.whitePawns : p.blackPawns);
-    } else if (type != King) {
-      ++(white ? p.whitePieces : p.blackPieces);
-      if (type == Bishop || type == Knight) ++(white ? p.whiteMinors : p.blackMinors);
-    }
+  const bool white = code >= WhitePawn && code <= WhiteKing;
+  const bool black = code >= BlackPawn && code <= BlackKing;
+  // Anything but one of the twelve men would stand on the board without a slot, where the
+  // generators and the evaluation take every code for a man.
+  if (!white && !black) return;
+  u8* list = white ? p.whitePieceList : p.blackPieceList;
+  const int type = code & 7;
+  int slot = -1;
+  switch (type) {
+  case Pawn: slot = FreeSlot(list, 0, 7); break;
+  case Knight: slot = FreeSlot(list, 8, 9); break;
+  case Bishop: slot = FreeSlot(list, 10, 11); break;
+  case Rook: slot = FreeSlot(list, 12, 13); break;
+  case Queen:
+    slot = FreeSlot(list, 14, 14);
+    if (slot < 0) slot = FreeSlot(list, 0, 7);
+    break;
+  case King: slot = FreeSlot(list, 15, 15); break;
+  }
+  if (slot < 0) return;
+  list[slot] = static_cast<u8>(s);
+  if (type == Pawn) {
+    ++(white ? p.whitePawns : p.blackPawns);
+  } else if (type != King) {
+    ++(white ? p.whitePieces : p.blackPieces);
+    if (type == Bishop || type == Knight) ++(white ? p.whiteMinors : p.blackMinors);
   }
   p.board[s] = static_cast<u8>(code);
   RecomputeScores(p);

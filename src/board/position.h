@@ -58,8 +58,8 @@ inline int Opponent(int side) { return 3 - side; }
 
 void SetStartPosition(Position& position);
 void ClearPosition(Position& position);
-// Puts a man on (file 0..7, row 0..7 from the top); does nothing on an occupied square
-// or when the man's side has no free slot for it.
+// Puts a man on (file 0..7, row 0..7 from the top); does nothing on an occupied square, for a
+// code that is not one of the twelve men, or when the man's side has no free slot for it.
 void PlacePiece(Position& position, int file, int row, int code);
 u32 PawnKeyOf(const Position& position);
 
