@@ -33,7 +33,8 @@ struct PgnPlayers {
   std::string playerName = "Human";
   int eloRating = 0;   // 0: no rating tag
   int humanSide = 1;   // 1 the human has White, 2 Black, 3 two players, 4 the engine plays both
-  int timeMinutes = 5; // game time and seconds added per move
+  int timeMinutes = 5; // game time in minutes and seconds, and seconds added per move
+  int timeSeconds = 0;
   int timeIncrement = 5;
   // A network game names its players from the connection and has its own time control.
   int netGame = 0;
