@@ -125,6 +125,7 @@ u32 MakeMove(Position& p, Move move, u32& undoSquares, u32& undoPieces, int prom
       result = ClassPawnTo6th;
     } else if (rank == 8) {
       if (promotionType < Bishop || promotionType > Queen) promotionType = Queen;
+      p.pawnKey -= WhitePawnKeys[to]; // the new piece keeps the slot but is no pawn
       p.materialScore = static_cast<i16>(p.materialScore + PieceValue[promotionType] - 100);
       if (promotionType < Rook) ++p.whiteMinors;
       ++p.whitePieces;
@@ -144,6 +145,7 @@ u32 MakeMove(Position& p, Move move, u32& undoSquares, u32& undoPieces, int prom
       result = ClassPawnTo6th;
     } else if (rank == 1) {
       if (promotionType < Bishop || promotionType > Queen) promotionType = Queen;
+      p.pawnKey -= BlackPawnKeys[to];
       p.materialScore = static_cast<i16>(p.materialScore + 100 - PieceValue[promotionType]);
       if (promotionType < Rook) ++p.blackMinors;
       ++p.blackPieces;

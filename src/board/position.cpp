@@ -114,9 +114,11 @@ void PlacePiece(Position& p, int file, int row, int code) {
 
 u32 PawnKeyOf(const Position& p) {
   u32 key = 0;
+  // A promoted man keeps its pawn slot; the pawn record skips it, so the key must too.
   for (int slot = 0; slot < 8; ++slot) {
-    if (p.whitePieceList[slot] != NoSquare) key += WhitePawnKeys[p.whitePieceList[slot]];
-    if (p.blackPieceList[slot] != NoSquare) key += BlackPawnKeys[p.blackPieceList[slot]];
+    const int white = p.whitePieceList[slot], black = p.blackPieceList[slot];
+    if (white != NoSquare && p.board[white] == WhitePawn) key += WhitePawnKeys[white];
+    if (black != NoSquare && p.board[black] == BlackPawn) key += BlackPawnKeys[black];
   }
   return key;
 }

@@ -61,6 +61,8 @@ void ClearPosition(Position& position);
 // Puts a man on (file 0..7, row 0..7 from the top); does nothing on an occupied square, for a
 // code that is not one of the twelve men, or when the man's side has no free slot for it.
 void PlacePiece(Position& position, int file, int row, int code);
+// The pawn key from scratch: the sum of the pawn-key values of the pawns on the board (a
+// promoted man in a pawn slot is no pawn). MakeMove keeps the field up to date.
 u32 PawnKeyOf(const Position& position);
 
 } // namespace kestrin

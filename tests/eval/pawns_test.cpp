@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "board/tables.h"
+#include "eval/evaluate.h"
 #include "eval/pawns.h"
 #include "eval_support.h"
 #include "support/fixtures.h"
@@ -193,6 +194,28 @@ TEST_F(PawnStructure, SelectorChangesClearTheTable) {
   Position blackMoved = FromFen("r2k3r/pppppppp/8/8/8/8/PPPPPPPP/R3K2R w KQ -");
   PreparePawnSelectors(blackMoved);
   EXPECT_TRUE(PawnSelectors.black);
+}
+
+} // namespace
+} // namespace kestrin
+
+namespace kestrin {
+namespace {
+
+TEST(PawnCacheKey, APromotedManInAPawnSlotIsNoPawn) {
+  test::InitTablesOnce();
+  ResetPawnTable();
+  // e8=Q, Kh7, Qe6: the queen keeps the e-pawn's slot.
+  Position p = test::FromFen("6nk/p3P3/8/8/8/8/7P/4K3 w - -");
+  for (const char* move : {"e7e8", "h8h7", "e8e6"}) test::Play(p, move);
+  EXPECT_EQ(p.pawnKey, PawnKeyOf(p));
+  p.pawnKey = PawnKeyOf(p); // as a search starts
+  // The pawns of the same board with a real pawn on e6 fill the cache first.
+  Position pawnOnE6 = test::FromFen("6n1/p6k/4P3/8/8/8/7P/4K3 w - -");
+  ProbePawns(pawnOnE6);
+  const int cached = Evaluate(p, EvalLowestBound, EvalHighestBound);
+  ClearPawnTable();
+  EXPECT_EQ(cached, Evaluate(p, EvalLowestBound, EvalHighestBound));
 }
 
 } // namespace
