@@ -9,8 +9,7 @@
 #include <unistd.h>
 
 #include "app/commands.h"
-#include "board/attacks.h"
-#include "board/makemove.h"
+#include "board/legality.h"
 #include "board/movegen.h"
 #include "book/book.h"
 #include "book/bookbuild.h"
@@ -39,10 +38,7 @@ bool WriteRandomGames(const std::string& name, int games, std::mt19937& random) 
       Move legal[QuietBase + QuietCapacity];
       int count = 0;
       ForEachMove(list, [&](Move m) {
-        Position copy = p;
-        MoveUndo undo;
-        MakeMove(copy, m, undo, Queen);
-        if (!IsInCheck(p.sideToMove, copy)) legal[count++] = m;
+        if (IsLegalMove(p, m, p.sideToMove)) legal[count++] = m;
       });
       if (count == 0) break;
       const int choices = ply < 8 ? (count < 3 ? count : 3) : count;

@@ -1,31 +1,20 @@
 #include "board/gameend.h"
 
 #include "board/attacks.h"
-#include "board/makemove.h"
+#include "board/legality.h"
 #include "board/movegen.h"
 #include "platform/frontend.h"
 #include "search/keys.h"
 
 namespace kestrin {
 
-namespace {
-
-bool IsLegal(const Position& position, Move move, int side) {
-  Position copy = position;
-  MoveUndo undo;
-  MakeMove(copy, move, undo, Queen);
-  return !IsInCheck(side, copy);
-}
-
-} // namespace
-
 int MateStatus(const Position& position, int side) {
   MoveList list;
   GenerateMoves(side, position, list);
   for (u32 i = 1; i <= list.captureCount; ++i)
-    if (IsLegal(position, list.Capture(i), side)) return HasLegalMove;
+    if (IsLegalMove(position, list.Capture(i), side)) return HasLegalMove;
   for (u32 j = 1; j <= list.quietCount; ++j)
-    if (IsLegal(position, list.Quiet(j), side)) return HasLegalMove;
+    if (IsLegalMove(position, list.Quiet(j), side)) return HasLegalMove;
   return IsInCheck(side, position) ? Checkmated : Stalemated;
 }
 

@@ -1,7 +1,6 @@
 #include "board/moveentry.h"
 
-#include "board/attacks.h"
-#include "board/makemove.h"
+#include "board/legality.h"
 #include "board/movegen.h"
 #include "board/tables.h"
 #include "notation/history.h"
@@ -56,12 +55,7 @@ int EnterHumanMove(Position& position, int fromFile, int fromRow, int toFile, in
     if (rowGiven) return RankOf[mFrom] == 8 - fromRow;
     return true;
   };
-  auto legal = [&](Move m) {
-    Position copy = position;
-    MoveUndo undo;
-    MakeMove(copy, m, undo, Queen);
-    return !IsInCheck(side, copy);
-  };
+  auto legal = [&](Move m) { return IsLegalMove(position, m, side); };
   int chosen = -1;
   for (u32 i = 1; i <= list.captureCount; ++i)
     if (fits(list.Capture(i)) && legal(list.Capture(i))) chosen = static_cast<int>(i);

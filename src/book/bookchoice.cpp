@@ -3,8 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "board/attacks.h"
-#include "board/makemove.h"
+#include "board/legality.h"
 #include "board/moveentry.h"
 #include "board/randomkeys.h"
 #include "book/book.h"
@@ -22,12 +21,10 @@ int BookCandidates(const Position& position, BookMoveList& out) {
   GenerateMoves(side, position, out.generated);
   PromotionChoice = Queen;
   auto consider = [&](int index) {
-    Position next = position;
-    MoveUndo undo;
-    MakeMove(next, out.generated.moves[index], undo, Queen);
+    Position next;
     // A book reached by a move that leaves the king en prise (a key collision, a foreign
     // book) must not make the program play an illegal move.
-    if (IsInCheck(side, next)) return;
+    if (!TryMove(position, out.generated.moves[index], side, next)) return;
     int value = BookLookup(next);
     if (value == BookEmptyValue || RepetitionCount(next) != 0) return;
     out.index[out.count] = index;

@@ -1,16 +1,9 @@
 #include "eval/corpus.h"
 
-#include "board/attacks.h"
-#include "board/makemove.h"
+#include "board/legality.h"
 #include "board/movegen.h"
-#include "board/tables.h"
 
 namespace kestrin {
-
-namespace {
-
-
-} // namespace
 
 std::vector<Position> RandomGamePositions(u32 seed, int games, int maxPlies) {
   CorpusRandom random{seed ? seed : 1};
@@ -29,10 +22,7 @@ std::vector<Position> RandomGamePositions(u32 seed, int games, int maxPlies) {
       captures.clear();
       for (u32 i = 1; i <= list.captureCount + list.quietCount; ++i) {
         Move m = i <= list.captureCount ? list.moves[i] : list.moves[QuietBase + i - list.captureCount];
-        Position trial = p;
-        MoveUndo undo;
-        MakeMove(trial, m, undo, Queen);
-        if (IsInCheck(side, trial)) continue;
+        if (!IsLegalMove(p, m, side)) continue;
         legal.push_back(m);
         if (i <= list.captureCount) captures.push_back(m);
       }

@@ -1,6 +1,7 @@
 #include "search/alphabeta.h"
 
 #include "board/attacks.h"
+#include "board/legality.h"
 #include "eval/evaluate.h"
 #include "platform/clock.h"
 #include "search/keys.h"
@@ -22,17 +23,16 @@ constexpr int NullWindowWidening = 250;
 constexpr int NullEvaluationMargin = 200;
 constexpr int CheckExtension = 32, DeepCheckExtension = 24, RecaptureExtension = 24;
 constexpr int SingleReplyExtension = 24, TwoRepliesExtension = 8, OnePly = 32;
-constexpr int ClockCheckInterval = 100000;
 
 inline bool BareMinorsOnly(const Position& p) {
   return p.whitePawns == 0 && p.blackPawns == 0 && p.whitePieces <= 1 && p.blackPieces <= 1 &&
          p.whitePieces == p.whiteMinors && p.blackPieces == p.blackMinors;
 }
 
-// Reads the clock every 100,000 nodes; true when the time is up.
+// Reads the clock every ClockCheckNodes() nodes; true when the time is up.
 bool ClockSaysStop() {
   long long now = ClockMilliseconds();
-  search.nextClockCheck = search.nodeCount + ClockCheckInterval;
+  search.nextClockCheck = search.nodeCount + ClockCheckNodes();
   if (ScoreDropped()) now -= static_cast<long long>(search.extraSeconds * 1000.0f);
   if (EngineMode != 1 && now - search.searchStart > static_cast<long long>(search.targetSeconds * 1000.0f))
     return true;
@@ -130,17 +130,10 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   for (u32 i = 0; i < total; ++i) {
     if (depth > 1 && p < 11 && i == list.captureCount) SortByHistory(list, side);
     const Move m = list.moves[i];
-    if (!inCheck) {
-      if (MoveSlot(m) == KingSlot ? IsSquareAttacked(pos, MoveTo(m), side) != 0 : ExposesOwnKing(side, pos, m) != 0)
-        continue;
-    }
+    // In check the ordered list holds only legal moves.
+    if (!inCheck && !IsLegalGenerated(pos, m, side, false)) continue;
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);
-    // The line test cannot see the second pawn an en-passant capture removes from the rank.
-    if (moveClass == ClassEnPassant && !inCheck && IsInCheck(side, pos)) {
-      TakeBack(p, undo);
-      continue;
-    }
     node.lastMoveClass = moveClass;
     search.nodeCount = search.nodeCount + 1;
     if (p == 1) RootMoveStarted(static_cast<int>(i), m, best, bestMoveSlot);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "board/attacks.h"
+#include "board/legality.h"
 #include "board/tables.h"
 
 namespace kestrin {
@@ -30,28 +30,6 @@ void SortDescending(Move* moves, Score* scores, int first, int last) {
     moves[j + 1] = m;
     scores[j + 1] = s;
   }
-}
-
-// Whether the side to move, in check, is out of it after the move; the board is restored.
-bool EvasionIsLegal(Position& p, Move m, int side) {
-  u8* board = p.board;
-  int from = MoveFrom(m), to = MoveTo(m);
-  u8 mover = board[from], target = board[to];
-  int epSquare = -1;
-  if (to == p.epSquare && (mover & 7) == Pawn) epSquare = side == White ? to + 10 : to - 10;
-  board[to] = mover;
-  board[from] = Empty;
-  if (epSquare >= 0) board[epSquare] = Empty;
-  bool legal;
-  if (MoveSlot(m) == KingSlot) {
-    legal = !IsSquareAttacked(p, to, side);
-  } else {
-    legal = !IsInCheck(side, p);
-  }
-  board[from] = mover;
-  board[to] = target;
-  if (epSquare >= 0) board[epSquare] = side == White ? BlackPawn : WhitePawn;
-  return legal;
 }
 
 // The slot of `wanted` among captures (1..) or quiet moves (QuietBase + 1 ..), or 0.
@@ -104,19 +82,19 @@ void OrderMoves(u16 hashMove, MoveList& list, u16 killer, const Position& p) {
   list.quietCount = n;
 }
 
-void OrderEvasions(u16 hashMove, MoveList& list, Position& p) {
+void OrderEvasions(u16 hashMove, MoveList& list, const Position& p) {
   Move* moves = list.moves;
   const int side = p.sideToMove;
   const u32 captures = list.captureCount, quiets = list.quietCount;
   int hashSlot = FindListed(list, hashMove);
   u32 n = 0;
-  if (hashSlot && EvasionIsLegal(p, moves[hashSlot], side)) moves[n++] = moves[hashSlot];
+  if (hashSlot && IsLegalMove(p, moves[hashSlot], side)) moves[n++] = moves[hashSlot];
   for (u32 i = 1; i <= captures; ++i)
-    if (static_cast<int>(i) != hashSlot && EvasionIsLegal(p, moves[i], side)) moves[n++] = moves[i];
+    if (static_cast<int>(i) != hashSlot && IsLegalMove(p, moves[i], side)) moves[n++] = moves[i];
   list.captureCount = n;
   for (u32 j = 1; j <= quiets; ++j) {
     int slot = static_cast<int>(QuietBase + j);
-    if (slot != hashSlot && EvasionIsLegal(p, moves[slot], side)) moves[n++] = moves[slot];
+    if (slot != hashSlot && IsLegalMove(p, moves[slot], side)) moves[n++] = moves[slot];
   }
   list.quietCount = n;
 }

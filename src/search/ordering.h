@@ -22,9 +22,8 @@ inline u16 LowMove(Move m) { return static_cast<u16>(m & 0xFFFF); }
 void ScoreCaptures(MoveList& list, const Position& position);
 // Not in check: hash move, captures, killer, then the quiet moves in generation order.
 void OrderMoves(u16 hashMove, MoveList& list, u16 killer, const Position& position);
-// In check: only the legal moves, hash move first. `position` is the working position; its
-// board is changed during the tests and restored.
-void OrderEvasions(u16 hashMove, MoveList& list, Position& position);
+// In check: only the legal moves, hash move first.
+void OrderEvasions(u16 hashMove, MoveList& list, const Position& position);
 // Sorts slots captureCount .. quietCount - 1 by the history of `side`, highest first.
 void SortByHistory(MoveList& list, int side);
 // The node's best move becomes the ply's killer when quiet; deep nodes credit its history.

@@ -1,6 +1,7 @@
 #include "search/quiescence.h"
 
 #include "board/attacks.h"
+#include "board/legality.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
 #include "search/ordering.h"
@@ -49,36 +50,25 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
         static_cast<i16>(base + gain + TradeTerm(pos.materialScore + gain, w + whiteQueen, b + blackQueen));
     if (side == White ? (b >= 2 && estimate <= alpha - DeltaMargin) : (w >= 2 && estimate >= beta + DeltaMargin))
       continue;
+    if (!IsLegalGenerated(pos, m, side, list.inCheck != 0)) continue;
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);
-    // En-passant captures are tested on the board: the line test misses the captured pawn.
-    const bool illegal = (list.inCheck != 0 || MoveSlot(m) == KingSlot || moveClass == ClassEnPassant)
-                             ? IsInCheck(side, pos) != 0
-                             : ExposesOwnKing(side, pos, m) != 0;
     search.plies[q + 1].list.inCheck = static_cast<u32>(CountChecksGiven(side, pos, m, moveClass));
-    if (!illegal) {
-      const int score = QuiescenceSearch(Opponent(side), alpha, beta, q);
-      if (side == White) {
-        if (score >= beta) {
-          TakeBack(q, undo);
-          return beta;
-        }
-        if (score > alpha) {
-          alpha = score;
-          PvFromChild(q, LowMove(m) | PvCaptureFlag);
-        }
-      } else {
-        if (score <= alpha) {
-          TakeBack(q, undo);
-          return alpha;
-        }
-        if (score < beta) {
-          beta = score;
-          PvFromChild(q, LowMove(m) | PvCaptureFlag);
-        }
+    const int score = QuiescenceSearch(Opponent(side), alpha, beta, q);
+    TakeBack(q, undo);
+    if (side == White) {
+      if (score >= beta) return beta;
+      if (score > alpha) {
+        alpha = score;
+        PvFromChild(q, LowMove(m) | PvCaptureFlag);
+      }
+    } else {
+      if (score <= alpha) return alpha;
+      if (score < beta) {
+        beta = score;
+        PvFromChild(q, LowMove(m) | PvCaptureFlag);
       }
     }
-    TakeBack(q, undo);
   }
   return side == White ? alpha : beta;
 }

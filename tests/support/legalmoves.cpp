@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "board/attacks.h"
+#include "board/legality.h"
 #include "board/movegen.h"
 #include "board/tables.h"
 
@@ -13,10 +13,7 @@ std::vector<Move> LegalMoves(const Position& position) {
   GenerateMoves(position.sideToMove, position, list);
   std::vector<Move> legal;
   ForEachMove(list, [&](Move m) {
-    Position copy = position;
-    MoveUndo undo;
-    MakeMove(copy, m, undo, Queen);
-    if (!IsInCheck(position.sideToMove, copy)) legal.push_back(m);
+    if (IsLegalMove(position, m, position.sideToMove)) legal.push_back(m);
   });
   return legal;
 }

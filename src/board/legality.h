@@ -1,0 +1,28 @@
+// Whether a move keeps its own king out of check: the one legality test every caller shares.
+#pragma once
+
+#include "board/makemove.h"
+#include "board/position.h"
+
+namespace kestrin {
+
+// A pawn taking en passant also empties the square beside its destination, which no line
+// test made before the move can see.
+inline bool IsEnPassantCapture(const Position& position, Move move) {
+  return !IsCastling(move) && MoveTo(move) == position.epSquare && (position.board[MoveFrom(move)] & 7) == Pawn;
+}
+
+// Makes `move` of `side` on `after`, a copy of `position` (a promoting pawn becomes
+// `promotionType`); true when the king of `side` is then not in check.
+bool TryMove(const Position& position, Move move, int side, Position& after, int promotionType = Queen);
+bool IsLegalMove(const Position& position, Move move, int side);
+
+// The same verdict for a generated move, mostly without making it: a king move by the attacks
+// on its destination, another man by the line through its square and the king. `inCheck` is
+// the list's check flag; in check, and for en passant, the move is made on a copy.
+bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck);
+
+// The number of legal moves among `moves[0 .. count - 1]`.
+int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck);
+
+} // namespace kestrin
