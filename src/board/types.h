@@ -61,6 +61,10 @@ constexpr int MoveSlot(Move m) { return (m >> 16) & 0xFF; }
 constexpr bool IsCastling(Move m) { return MoveFrom(m) >= FirstCastleCode; }
 constexpr Move MakeMoveWord(int from, int to, int slot) { return Move(from | (to << 8) | (slot << 16)); }
 
+// The short form the search keeps (hash move, killers, best move): from | to << 8.
+constexpr u16 NoMove16 = 0xFFFF;
+constexpr u16 LowMove(Move m) { return static_cast<u16>(m & 0xFFFF); }
+
 // Move classes returned by MakeMove.
 constexpr u32 ClassOrdinary = 31001;
 constexpr u32 ClassEnPassant = 30997;

@@ -10,13 +10,10 @@
 namespace kestrin {
 
 constexpr int KillerPlies = 50;
-constexpr u16 NoMove16 = 0xFFFF;
 
 extern u16 Killers[KillerPlies];
 extern u32 WhiteHistory[16384]; // [to * 128 + from], by the side that made the move
 extern u32 BlackHistory[16384];
-
-inline u16 LowMove(Move m) { return static_cast<u16>(m & 0xFFFF); }
 
 // Sorts the generated captures, highest 8 x victim - attacker first; ties keep generation order.
 void ScoreCaptures(MoveList& list, const Position& position);

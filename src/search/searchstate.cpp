@@ -17,9 +17,9 @@ void ResetSearchState() {
   search.nextClockCheck = 100000;
   search.iterationDepth = 1;
   search.rootScore = 0;
-  search.rootBestMove = 0xFFFF;
+  search.rootBestMove = NoMove16;
   search.rootBestChanged = 0;
-  search.currentRootMove = 0xFFFF;
+  search.currentRootMove = NoMove16;
   search.rootMoveNumber = 1;
   search.rootMoveCount = 0;
   search.previousScore = 0;

@@ -9,6 +9,7 @@
 
 #include "platform/frontend.h"
 #include "search/limits.h"
+#include "search/searchstate.h"
 
 namespace kestrin {
 
@@ -16,8 +17,6 @@ TranspositionTable transpositionTable;
 
 namespace {
 
-constexpr int MateThreshold = 9900;
-constexpr int MateValue = 9999;
 // Beyond this exponent the block would exceed 12 GiB: refused like a failed allocation.
 constexpr int LargestHashSizeExponent = 30;
 
@@ -48,11 +47,11 @@ bool CutValue(TTEntry& e, int depth, int ply, int alpha, int beta, i16& value) {
 
 // Whether the entry's move is trusted as the child's first move.
 u16 OfferedMove(const TTEntry& e, const Position& reached, int depth, int alpha, int beta, bool improved) {
-  if (e.depth < depth - 2 && e.mateDistance == 0) return NoHashMove;
+  if (e.depth < depth - 2 && e.mateDistance == 0) return NoMove16;
   bool offered = e.bound == BoundExact || (alpha != beta - 1 && !improved) ||
                  (e.bound == BoundLower && (reached.sideToMove == Black || e.score + HashMoveMargin >= beta)) ||
                  (e.bound == BoundUpper && (reached.sideToMove == White || e.score - HashMoveMargin <= alpha));
-  return offered ? e.move : NoHashMove;
+  return offered ? e.move : NoMove16;
 }
 
 } // namespace
@@ -124,7 +123,7 @@ void StoreTransposition(const Position& reached, u32 repetitionKey, int depth, i
 
 TTProbe ProbeTransposition(const Position& reached, u32 repetitionKey, int depth, int ply, int alpha, int beta,
                            bool improved) {
-  TTProbe result{false, 0, NoHashMove};
+  TTProbe result{false, 0, NoMove16};
   if (!searchSettings.hashingOn.load(std::memory_order_relaxed)) return result;
   TTBucket* bucket = TranspositionBucket(repetitionKey);
   if (!bucket) return result;

@@ -11,7 +11,7 @@ namespace kestrin {
 struct TTEntry {
   u32 lock;         // hashLock of the stored position
   i16 score;        // centipawns from White's point of view
-  u16 move;         // from | to << 8 of the best move, NoHashMove when none
+  u16 move;         // from | to << 8 of the best move, NoMove16 when none
   u8 age;           // search generation that wrote the entry
   std::int8_t mateDistance;  // 0, or plies from the storing node to the mate
   std::int8_t depth;         // remaining depth of the search behind the score
@@ -29,7 +29,6 @@ static_assert(sizeof(TTBucket) == 24);
 constexpr u8 BoundExact = 0;
 constexpr u8 BoundUpper = 1; // the score was at or below alpha
 constexpr u8 BoundLower = 2; // the score was at or above beta
-constexpr u16 NoHashMove = 0xFFFF;
 constexpr int HashMoveMargin = 140;
 constexpr int DefaultHashSizeExponent = 21;
 constexpr int FallbackHashSizeExponent = 15;
@@ -66,7 +65,7 @@ void StoreTransposition(const Position& reached, u32 repetitionKey, int depth, i
 struct TTProbe {
   bool hasValue;  // `value` replaces the child search
   i16 value;
-  u16 hashMove;   // the child's first move, NoHashMove when none is offered
+  u16 hashMove;   // the child's first move, NoMove16 when none is offered
 };
 // Looks `reached` up before its search; `improved` tells whether a move of the node at
 // `ply` has already raised its bound.

@@ -95,7 +95,7 @@ TEST_F(Transposition, WithoutAnyTableNothingIsStoredOrFound) {
   StoreTransposition(reached, key, 4, 3, -50, 50, 10, 0x1234);
   TTProbe probe = ProbeTransposition(reached, key, 4, 3, -50, 50, false);
   EXPECT_FALSE(probe.hasValue);
-  EXPECT_EQ(probe.hashMove, NoHashMove);
+  EXPECT_EQ(probe.hashMove, NoMove16);
   ClearTranspositionTable(); // harmless without a table
 }
 
@@ -117,7 +117,7 @@ TEST_F(Transposition, ClearingForgetsEverything) {
   EXPECT_EQ(recording->LastInfo(), "Hash Table Cleared.");
   TTProbe probe = ProbeTransposition(reached, key, 4, 3, -50, 50, false);
   EXPECT_FALSE(probe.hasValue);
-  EXPECT_EQ(probe.hashMove, NoHashMove);
+  EXPECT_EQ(probe.hashMove, NoMove16);
 }
 
 TEST_F(Transposition, EntryFieldsAsStored) {
@@ -178,7 +178,7 @@ TEST_F(Transposition, NothingIsStoredWithHashingOffOrAtTheFiftyMoveCount) {
   EXPECT_EQ(Bucket().a.lock, late.hashLock);
   // Switched off, stored entries stay but are not found.
   searchSettings.hashingOn = 0;
-  EXPECT_EQ(ProbeTransposition(late, key, 6, 3, -50, 50, false).hashMove, NoHashMove);
+  EXPECT_EQ(ProbeTransposition(late, key, 6, 3, -50, 50, false).hashMove, NoMove16);
   searchSettings.hashingOn = 1;
   EXPECT_EQ(ProbeTransposition(late, key, 6, 3, -50, 50, false).value, 10);
 }
