@@ -10,6 +10,7 @@
 #include "board/tables.h"
 #include "book/book.h"
 #include "eval/kpk.h"
+#include "notation/regularfile.h"
 #include "platform/settings.h"
 #include "search/engine.h"
 #include "search/searchstate.h"
@@ -66,7 +67,8 @@ bool EnterHomeDirectory(const std::string& requested) {
 }
 
 void InitEngine() {
-  LoadKpk();
+  // Anything but a regular file there (a pipe would block start-up) leaves the bitbase unused.
+  if (IsRegularFile("KPK.kbb")) LoadKpk("KPK.kbb");
   InitBoardTables();
   ResetSearchState();
   ReadSettings();

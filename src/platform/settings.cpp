@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "notation/regularfile.h"
 #include "notation/safewrite.h"
 #include "search/limits.h"
 #include "search/output.h"
@@ -12,6 +13,8 @@ namespace kestrin {
 Settings settings;
 
 namespace {
+
+constexpr std::size_t SettingsFileLimit = 4096;
 
 // A text line of at most 38 characters with its last character (normally the line feed) removed.
 bool ReadTextLine(std::FILE* file, std::string& out) {
@@ -49,7 +52,12 @@ void Sanitise(Settings& s) {
 void ResetSettings() { settings = Settings(); }
 
 void ReadSettings(const char* fileName) {
-  std::FILE* file = std::fopen(fileName, "rt");
+  // Thirteen short lines; anything much larger is no settings file.
+  std::string text;
+  if (!ReadRegularFile(fileName, SettingsFileLimit, text) || text.empty()) return;
+  // A file written with Windows line ends reads as one written with plain ones.
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+  std::FILE* file = fmemopen(text.data(), text.size(), "r");
   if (!file) return;
   Settings s = settings;
   if (ReadTextLine(file, s.playerName) && ReadTextLine(file, s.connectAddress)) {

@@ -28,7 +28,8 @@ extern Settings settings;
 constexpr const char* SettingsFileName = "Kchess.dft";
 
 void ResetSettings();
-// Reads the file (a missing one leaves everything as it is); values a user could not have
+// Reads the file (a missing one, or anything but a small regular file, leaves everything as it
+// is; Windows line ends are read as plain ones); values a user could not have
 // chosen (a table size beyond the menu, a negative time control) fall back to their defaults.
 void ReadSettings(const char* fileName = SettingsFileName);
 // Writes all thirteen fields, replacing the file only once it is written whole.

@@ -43,6 +43,15 @@ TEST_F(SettingsFile, ReadsAllThirteenFieldsAndWritesThemBack) {
   EXPECT_EQ(test::ReadFileBytes(SettingsFileName), FullFile);
 }
 
+TEST_F(SettingsFile, WindowsLineEndsReadAsPlainOnes) {
+  test::WriteFileBytes(SettingsFileName, "Anna Lee\r\n10.0.0.1\r\n7\r\n3\r\n");
+  ReadSettings();
+  EXPECT_EQ(settings.playerName, "Anna Lee");
+  EXPECT_EQ(settings.connectAddress, "10.0.0.1");
+  EXPECT_EQ(settings.gameMinutes, 7);
+  EXPECT_EQ(settings.secondsPerMove, 3);
+}
+
 TEST_F(SettingsFile, ShortFileLeavesTheRestAtDefaults) {
   test::WriteFileBytes(SettingsFileName, "Anna\n10.0.0.1\n");
   ReadSettings();
