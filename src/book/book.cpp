@@ -4,8 +4,10 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "notation/regularfile.h"
 #include "notation/safewrite.h"
 #include "platform/frontend.h"
 #include "search/keys.h"
@@ -67,46 +69,104 @@ bool BookClear() {
   return true;
 }
 
-void BookAdd(const Position& position, int value, bool quiet) {
-  BookAddKeys(ComputeHashKey(position), ComputeHashLock(position), value, quiet);
+namespace {
+
+u64 FullKey(u32 hashKey, u32 hashLock) { return u64(hashKey) << 32 | hashLock; }
+
+// Walks the chain of an occupied slot: the position's entry, or nullptr with `last` set to the
+// chain's last entry and `length` to its number of entries.
+BookEntry* WalkChain(int slot, u16 check, u32 hashLock, BookEntry*& last, int& length) {
+  length = 0;
+  for (BookEntry* at = &openingBook.slots[slot]; at; at = Next(at), ++length) {
+    if (Matches(*at, check, hashLock)) return at;
+    last = at;
+  }
+  return nullptr;
 }
 
-void BookAddKeys(u32 hashKey, u32 hashLock, int value, bool quiet) {
-  // The empty mark cannot be a value: stored, it would cut the chain it sits in.
-  if (value == BookEmptyValue) return;
-  int slot = static_cast<int>(hashKey & BookSlotMask);
-  u16 check = static_cast<u16>(hashKey >> 16);
-  BookEntry* entry = &openingBook.slots[slot];
-  if (entry->value != BookEmptyValue) {
-    for (;;) {
-      if (Matches(*entry, check, hashLock)) {
-        if (!quiet) SetInfoText(Format("Position Exists. %d\nValue was %d now %d", slot, entry->value, value));
-        if (value == BookOccurrenceValue && entry->value > 100) {
-          if (entry->value < 32767) ++entry->value;
-        } else {
-          entry->value = static_cast<i16>(value);
-        }
-        return;
-      }
-      if (entry->value == BookEmptyValue) break;
-      BookEntry* next = Next(entry);
-      if (!next) {
-        if (openingBook.poolUsed >= BookPoolSize) {
-          SetInfoText("Book Full!");
-          return;
-        }
-        entry->next = openingBook.poolUsed++;
-        next = Next(entry);
-        *next = EmptyEntry;
-      }
-      entry = next;
+// While a file is merged into the book, a chain that has grown long (a file crafted so that
+// its records share one slot) is indexed by full keys and by its last entry, so that it is not
+// walked again for every record. Chains of ordinary books stay short and are walked.
+class MergeIndex {
+public:
+  BookEntry* Find(int slot, u32 hashKey, u32 hashLock, BookEntry*& last) {
+    if (!tails.empty() && tails[slot]) {
+      last = tails[slot];
+      const auto found = entries.find(FullKey(hashKey, hashLock));
+      return found == entries.end() ? nullptr : found->second;
     }
+    int length = 0;
+    BookEntry* entry = WalkChain(slot, static_cast<u16>(hashKey >> 16), hashLock, last, length);
+    if (!entry && length > LongChain) {
+      if (tails.empty()) tails.assign(BookSlotCount, nullptr);
+      for (BookEntry* at = &openingBook.slots[slot]; at; at = Next(at))
+        entries[FullKey(u32(at->check) << 16 | u32(slot & 0xFFFF), at->lock)] = at;
+      tails[slot] = last;
+    }
+    return entry;
+  }
+
+  void Added(int slot, u32 hashKey, u32 hashLock, BookEntry* entry) {
+    if (tails.empty() || !tails[slot]) return;
+    entries[FullKey(hashKey, hashLock)] = entry;
+    tails[slot] = entry;
+  }
+
+private:
+  static constexpr int LongChain = 32;
+  std::unordered_map<u64, BookEntry*> entries;
+  std::vector<BookEntry*> tails; // per slot the last entry of an indexed chain, else nullptr
+};
+
+enum class AddResult { Added, Changed, Full, Refused };
+
+AddResult AddKeys(u32 hashKey, u32 hashLock, int value, bool quiet, MergeIndex* index) {
+  // The empty mark cannot be a value: stored, it would cut the chain it sits in.
+  if (value == BookEmptyValue) return AddResult::Refused;
+  const int slot = static_cast<int>(hashKey & BookSlotMask);
+  const u16 check = static_cast<u16>(hashKey >> 16);
+  BookEntry* head = &openingBook.slots[slot];
+  BookEntry* entry = nullptr; // the position's entry when the book holds it
+  BookEntry* last = nullptr;  // else, in an occupied slot, the entry a new one is chained to
+  if (head->value != BookEmptyValue) {
+    int length = 0;
+    entry = index ? index->Find(slot, hashKey, hashLock, last) : WalkChain(slot, check, hashLock, last, length);
+  }
+  if (entry) {
+    if (!quiet) SetInfoText(Format("Position Exists. %d\nValue was %d now %d", slot, entry->value, value));
+    if (value == BookOccurrenceValue && entry->value > 100) {
+      if (entry->value < 32767) ++entry->value;
+    } else {
+      entry->value = static_cast<i16>(value);
+    }
+    return AddResult::Changed;
+  }
+  entry = head;
+  if (last) {
+    if (openingBook.poolUsed >= BookPoolSize) return AddResult::Full;
+    last->next = openingBook.poolUsed++;
+    entry = Next(last);
+    *entry = EmptyEntry;
   }
   ++openingBook.count;
   entry->lock = hashLock;
   entry->check = check;
   entry->value = static_cast<i16>(value);
+  if (index) index->Added(slot, hashKey, hashLock, entry);
   if (!quiet) SetInfoText(Format("Position Added. %d\nValue %d", slot, value));
+  return AddResult::Added;
+}
+
+} // namespace
+
+bool BookAdd(const Position& position, int value, bool quiet) {
+  return BookAddKeys(ComputeHashKey(position), ComputeHashLock(position), value, quiet);
+}
+
+bool BookAddKeys(u32 hashKey, u32 hashLock, int value, bool quiet) {
+  if (AddKeys(hashKey, hashLock, value, quiet, nullptr) != AddResult::Full) return true;
+  if (!quiet) SetInfoText("Book Full!");
+  return false;
 }
 
 void BookRemove(const Position& position, bool quiet) {
@@ -144,20 +204,34 @@ int BookLookup(const Position& position) {
 }
 
 int BookLoad(const char* fileName) {
-  std::FILE* file = std::fopen(fileName, "rb");
+  long long size = 0;
+  std::FILE* file = OpenRegularFile(fileName, FileAccess::Read, &size);
   if (!file) {
     ShowMessage("Error Loading Opening Book", "File Missing");
     return 0;
   }
+  if (size > MaxBookFileBytes) {
+    std::fclose(file);
+    ShowMessage("Error Loading Opening Book", "Not a Book File");
+    return 0;
+  }
+  // No more records than the file held when opened.
+  long long records = size / static_cast<long long>(BookRecordSize);
+  int kept = 0;
+  bool full = false;
+  MergeIndex index;
   unsigned char record[BookRecordSize];
-  int records = 0;
-  while (std::fread(record, 1, BookRecordSize, file) == BookRecordSize) {
-    ++records;
-    u32 hashKey = u32(GetU16(record + 4)) << 16 | GetU16(record + 8);
-    BookAddKeys(hashKey, GetU32(record), static_cast<i16>(GetU16(record + 6)), true);
+  for (; records > 0 && std::fread(record, 1, BookRecordSize, file) == BookRecordSize; --records) {
+    const u32 hashKey = u32(GetU16(record + 4)) << 16 | GetU16(record + 8);
+    const AddResult result = AddKeys(hashKey, GetU32(record), static_cast<i16>(GetU16(record + 6)), true, &index);
+    kept += result == AddResult::Added || result == AddResult::Changed;
+    if (result == AddResult::Full && !full) {
+      full = true;
+      SetInfoText("Book Full!");
+    }
   }
   std::fclose(file);
-  SetInfoText(Format("%d Positions Loaded", records));
+  SetInfoText(Format("%d Positions Loaded", kept));
   return 1;
 }
 

@@ -40,14 +40,20 @@ void BookCreate();
 bool BookClear();
 
 // Adds a position or sets its value. Value 101 counts an occurrence: it adds 1 to a value above 100.
-void BookAdd(const Position& position, int value, bool quiet);
-void BookAddKeys(u32 hashKey, u32 hashLock, int value, bool quiet);
+// False when the pool is full and a new position could not be added: "Book Full!" is shown
+// unless quiet (a build says it once for all).
+bool BookAdd(const Position& position, int value, bool quiet);
+bool BookAddKeys(u32 hashKey, u32 hashLock, int value, bool quiet);
 void BookRemove(const Position& position, bool quiet);
 // The value of the position, or BookEmptyValue.
 int BookLookup(const Position& position);
 int BookLookupKeys(u32 hashKey, u32 hashLock);
 
-// Merges the records of a ".kcb" file into the book; 0 when the file cannot be opened.
+// A book file holds at most one record for each entry of the table; a file many times larger
+// is no book file.
+constexpr long long MaxBookFileBytes = 64LL << 20;
+// Merges the records of a ".kcb" file into the book and shows how many were kept (a full pool
+// drops the rest, said once); 0 when the file cannot be opened or is not a book file.
 int BookLoad(const char* fileName);
 // Writes the book: counts of `threshold` occurrences or more become value 0, rarer counts are
 // left out. The file is replaced only when it was written whole; returns 1, or 0 on failure.

@@ -11,6 +11,7 @@
 #include "notation/history.h"
 #include "notation/movetext.h"
 #include "notation/pgn.h"
+#include "notation/regularfile.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
 
@@ -62,7 +63,7 @@ int BuildBookFromPgn(const char* fileName) {
 }
 
 int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToMove, int times, int sides) {
-  std::FILE* file = fileName ? std::fopen(fileName, "r") : nullptr;
+  std::FILE* file = OpenRegularFile(fileName, FileAccess::Read);
   if (!file) return 0;
   // The build rewrites the whole book; this copy is what the user keeps should that fail.
   std::unique_ptr<OpeningBook, void (*)(OpeningBook*)> before(BookSnapshot(), BookDiscard);
@@ -77,6 +78,7 @@ int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToM
   NewGame(false);
   const bool drawing = sides & BookSideDrawing, winning = sides & BookSideWinning, losing = sides & BookSideLosing;
   PgnGameInfo info;
+  bool full = false; // said once, the remaining positions still tried
   int games = 1;
   for (int more = 1; games <= maxGames && more == 1;) {
     more = ReadPgnGame(buffer.get(), file, info);
@@ -96,9 +98,12 @@ int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToM
       // The side that has just moved is the one not to move now.
       const bool moverWon = gamePosition.sideToMove == Black ? whiteWon : blackWon;
       const bool moverLost = gamePosition.sideToMove == Black ? blackWon : whiteWon;
-      if (drawing && draw) BookAdd(gamePosition, BookOccurrenceValue, true);
-      if (winning && moverWon) BookAdd(gamePosition, BookOccurrenceValue, true);
-      if (losing && moverLost) BookAdd(gamePosition, BookOccurrenceValue, true);
+      // At most one of the three holds: a game has one outcome.
+      const bool counted = (drawing && draw) || (winning && moverWon) || (losing && moverLost);
+      if (counted && !BookAdd(gamePosition, BookOccurrenceValue, true) && !full) {
+        full = true;
+        SetInfoText("Book Full!");
+      }
     }
     ++games;
     if (games % 8 == 0) SetInfoText(std::to_string(games));

@@ -1,6 +1,7 @@
 // The book table: slots and chains, occurrence counts, and the ".kcb" file format.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <random>
 #include <string>
@@ -133,22 +134,41 @@ TEST_F(BookTest, RemovingTheMiddleOfAChainKeepsBothEnds) {
   EXPECT_EQ(BookLookupKeys(keys[1], 77), BookEmptyValue);
 }
 
-TEST_F(BookTest, AFullPoolRefusesNewChainEntriesOnly) {
+TEST_F(BookTest, AFileLargerThanTheTableFillsItAndSaysSoOnce) {
   RecordingScope ui;
-  for (u32 k = 0; k < u32(BookSlotCount); ++k) BookAddKeys(k, k, 0, true);
-  // Then chained ones: same slots, other checks.
-  for (u32 i = 0; i < u32(BookPoolSize); ++i)
-    BookAddKeys(0x20000u * (1 + i / BookSlotCount) + (i % BookSlotCount), i, 1, true);
-  ASSERT_EQ(openingBook.poolUsed, BookPoolSize);
-  int count = openingBook.count;
-  EXPECT_EQ(count, BookSlotCount + BookPoolSize);
-  BookAddKeys(0x7FFF0005u, 1, 2, true);
+  test::ScratchDirectory dir;
+  // Keys 0, 1, 2 ...: the slots fill first, then the chains until the pool is used up.
+  const u32 records = 400000;
+  std::string bytes;
+  for (u32 k = 0; k < records; ++k) bytes += Record(k, u16(k >> 16), 0, u16(k));
+  test::WriteFileBytes("big.kcb", bytes);
+  ASSERT_EQ(BookLoad("big.kcb"), 1);
+  const int capacity = BookSlotCount + BookPoolSize;
+  EXPECT_EQ(openingBook.count, capacity);
+  EXPECT_EQ(ui->infoTexts, (std::vector<std::string>{"Book Full!", std::to_string(capacity) + " Positions Loaded"}));
+  EXPECT_EQ(BookLookupKeys(capacity - 1, capacity - 1), 0);
+  EXPECT_EQ(BookLookupKeys(capacity, capacity), BookEmptyValue);
+  // A position added by hand says it too; known positions can still change their values.
+  BookAddKeys(0x7FFF0005u, 1, 2, false);
   EXPECT_EQ(ui->LastInfo(), "Book Full!");
-  EXPECT_EQ(openingBook.count, count);
   EXPECT_EQ(BookLookupKeys(0x7FFF0005u, 1), BookEmptyValue);
-  // Known positions can still change their values.
   BookAddKeys(5, 5, 2, true);
   EXPECT_EQ(BookLookupKeys(5, 5), 2);
+  EXPECT_EQ(openingBook.count, capacity);
+}
+
+TEST_F(BookTest, OnlyARegularFileIsLoaded) {
+  RecordingScope ui;
+  test::ScratchDirectory dir;
+  BookAddKeys(1, 2, 1, true);
+  std::filesystem::create_directory("folder.kcb");
+  std::filesystem::create_symlink("/dev/null", "device.kcb");
+  for (const char* name : {"folder.kcb", "device.kcb"}) {
+    EXPECT_EQ(BookLoad(name), 0) << name;
+    EXPECT_EQ(openingBook.count, 1) << name;
+  }
+  EXPECT_EQ(ui->messages.size(), 2u);
+  EXPECT_TRUE(ui->infoTexts.empty());
 }
 
 TEST_F(BookTest, ClearingAsksFirst) {
