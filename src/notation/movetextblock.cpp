@@ -103,12 +103,13 @@ int PlayMoveTextBlock(const char* text, std::vector<std::string>* dropped) {
   int played = 0;
   char token[MaxTokenLength + 1];
   auto play = [&](std::string_view move) {
-    if (move.empty()) return;
+    if (move.empty()) return false;
     if (PlayMoveText(move, gamePosition, 1, nullptr)) {
       ++played;
-    } else if (dropped) {
-      dropped->emplace_back(move);
+      return true;
     }
+    if (dropped) dropped->emplace_back(move);
+    return false;
   };
   auto skipBlanks = [&] {
     while (cursor.OnBlank()) cursor.Step();
@@ -118,11 +119,21 @@ int PlayMoveTextBlock(const char* text, std::vector<std::string>* dropped) {
   while (cursor.Inside()) {
     if (cursor.OnDigit()) {
       while (cursor.OnDigit()) cursor.Step();
-      if (cursor.Here() == '.') cursor.Step();
+      int dots = 0;
+      for (; cursor.Here() == '.'; ++dots) cursor.Step();
       skipBlanks();
-      play(cursor.Token(token, false));
-      skipBlanks();
-      play(cursor.Token(token, true));
+      if (dots > 1) {
+        // "9... Bxc5" and "9...Bxc5": Black's move alone.
+        play(cursor.Token(token, true));
+      } else {
+        // With Black to move at a plain number (a game from a position with Black to move, once
+        // written "1.  e7-e5") a first move that fits was Black's, and the number is done.
+        const bool blackToMove = gamePosition.sideToMove == Black;
+        if (!play(cursor.Token(token, false)) || !blackToMove) {
+          skipBlanks();
+          play(cursor.Token(token, true));
+        }
+      }
     }
     cursor.Step();
   }

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <ctime>
 #include <memory>
+#include <sys/stat.h>
 
 #include "notation/fen.h"
 #include "notation/history.h"
+#include "notation/regularfile.h"
 #include "notation/safewrite.h"
 #include "notation/transcript.h"
 #include "platform/frontend.h"
@@ -47,11 +49,19 @@ void AppendFormat(std::string& out, const char* format, auto... values) {
   out += line;
 }
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }
+
+// A value may hold any text but the line end it would break the tag at: quotes and backslashes
+// are escaped, control characters left out.
 void AppendTag(std::string& out, const char* name, const std::string& value) {
   out += '[';
   out += name;
   out += " \"";
-  out += value;
+  for (char c : value) {
+    if (IsControl(c)) continue;
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
   out += "\"]\n";
 }
 
@@ -101,13 +111,7 @@ std::string GameText(int resultCode, const PgnPlayers& players) {
   }
   text += '\n';
 
-  const int count = HistoryCount();
-  for (int i = 0; i < count; ++i) {
-    if (i % 2 == 0) AppendFormat(text, "%d. ", i / 2 + 1);
-    text += PlyText(gameHistory, i + 1);
-    text += ' ';
-    if (i % 2 == 1) text += '\n';
-  }
+  text += RecordMoveText(gameHistory);
   text += "\n\n";
   return text;
 }
@@ -118,6 +122,9 @@ public:
   explicit LineReader(std::FILE* file) : file(file) {
     long at = std::ftell(file);
     offset = at < 0 ? -1 : at;
+    // A regular file is read no further than the size it has now.
+    struct stat status;
+    if (offset >= 0 && fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode)) limit = status.st_size;
     // A byte-order mark some editors put at the start of a file is no part of the text.
     if (offset == 0) {
       unsigned char mark[3];
@@ -137,7 +144,7 @@ public:
     int length = 0, seen = 0;
     head[0] = head[1] = '\0';
     for (;;) {
-      int c = getc_unlocked(file);
+      int c = limit >= 0 && offset >= limit ? EOF : getc_unlocked(file);
       if (c == EOF) {
         if (seen == 0) return -1;
         break;
@@ -161,6 +168,7 @@ private:
   std::FILE* file;
   long offset = -1;
   long lineStart = -1;
+  long long limit = -1;
 };
 
 bool IsBlankLine(const char* line) {
@@ -174,33 +182,69 @@ bool IsTagLine(const char head[2]) {
   return head[0] == '[' && std::isalpha(static_cast<unsigned char>(head[1]));
 }
 
-void CopyTagValue(const char* line, const char* name, char* field, std::size_t size) {
-  const char* at = std::strstr(line, name);
-  if (!at) return;
-  at += std::strlen(name);
-  std::size_t n = 0;
-  while (at[n] && at[n] != '"' && n + 1 < size) {
-    field[n] = at[n];
-    ++n;
-  }
+void CopyField(const std::string& value, char* field, std::size_t size) {
+  const std::size_t n = value.copy(field, size - 1);
   field[n] = '\0';
 }
 
-void ReadTag(const char* line, PgnGameInfo& info) {
-  static const char CurrentPly[] = "[Current Ply \"";
-  if (std::strncmp(line, CurrentPly, sizeof CurrentPly - 1) == 0) {
-    char* end = nullptr;
-    errno = 0;
-    long ply = std::strtol(line + sizeof CurrentPly - 1, &end, 10);
-    if (end != line + sizeof CurrentPly - 1 && *end == '"')
-      info.currentPly = static_cast<i32>(ply < INT_MIN ? INT_MIN : ply > INT_MAX ? INT_MAX : ply);
+// The value of a tag from its opening quote on: \" and \\ stand for themselves, control characters
+// are left out. `end` is set past the closing quote. A value without a closing quote that
+// escapes would read it (an unescaped path ending in a backslash, written by older versions)
+// ends at its first quote.
+std::string TagValue(const char* open, const char*& end) {
+  std::string value;
+  const char* at = open + 1;
+  for (; *at && *at != '"'; ++at) {
+    if (*at == '\\' && (at[1] == '"' || at[1] == '\\')) ++at;
+    if (!IsControl(*at)) value += *at;
   }
-  CopyTagValue(line, "White \"", info.white, sizeof info.white);
-  CopyTagValue(line, "Black \"", info.black, sizeof info.black);
-  CopyTagValue(line, "Result \"", info.result, sizeof info.result);
-  CopyTagValue(line, "Event \"", info.event, sizeof info.event);
-  CopyTagValue(line, "TimeControl \"", info.timeControl, sizeof info.timeControl);
-  CopyTagValue(line, "FEN \"", info.fen, sizeof info.fen);
+  if (*at == '"') {
+    end = at + 1;
+    return value;
+  }
+  const char* close = std::strchr(open + 1, '"');
+  end = close ? close + 1 : at;
+  value.assign(open + 1, close ? close : at);
+  std::erase_if(value, IsControl);
+  return value;
+}
+
+// The tag pairs of a line, [Name "value"], each matched by its whole name.
+void ReadTags(const char* line, PgnGameInfo& info) {
+  for (const char* at = std::strchr(line, '['); at; at = std::strchr(at, '[')) {
+    const char* open = std::strchr(at, '"');
+    if (!open) return;
+    std::string name(at + 1, open);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+    const std::string value = TagValue(open, at);
+    if (name == "White") CopyField(value, info.white, sizeof info.white);
+    else if (name == "Black") CopyField(value, info.black, sizeof info.black);
+    else if (name == "Result") CopyField(value, info.result, sizeof info.result);
+    else if (name == "Event") CopyField(value, info.event, sizeof info.event);
+    else if (name == "TimeControl") CopyField(value, info.timeControl, sizeof info.timeControl);
+    else if (name == "FEN") CopyField(value, info.fen, sizeof info.fen);
+    else if (name == "Current Ply") {
+      char* end = nullptr;
+      const long ply = std::strtol(value.c_str(), &end, 10);
+      if (end != value.c_str() && *end == '\0')
+        info.currentPly = static_cast<i32>(ply < INT_MIN ? INT_MIN : ply > INT_MAX ? INT_MAX : ply);
+    }
+  }
+}
+
+// Lines before a file's first tag that hold no game: blank ones and remarks (";" and "%" lines,
+// and comments in braces, which may run over several lines).
+bool IsRemarkLine(const char* line, bool& inComment) {
+  const char* at = line;
+  while (*at == ' ' || *at == '\t') ++at;
+  if (!inComment && (*at == ';' || *at == '%' || *at == '\0')) return true;
+  if (!inComment && *at != '{') return false;
+  inComment = true;
+  for (; *at; ++at) {
+    if (*at == '}') inComment = false;
+    else if (!inComment && *at != ' ' && *at != '\t') return false;
+  }
+  return true;
 }
 
 } // namespace
@@ -224,7 +268,7 @@ int SavePgnGame(int resultCode, const char* fileName, int append, const PgnPlaye
   const std::string text = GameText(resultCode, players);
   bool written;
   if (append == 1) {
-    std::FILE* file = std::fopen(fileName, "a");
+    std::FILE* file = OpenRegularFile(fileName, FileAccess::Append);
     if (!file) {
       SetInfoText("Cannot Open File.");
       return 0;
@@ -249,8 +293,12 @@ int ReadPgnGame(char* buffer, std::FILE* file, PgnGameInfo& info) {
 
   LineReader reader(file);
   char head[2];
-  int length;
-  while ((length = reader.Read(buffer, PgnBufferSize, head)) >= 0 && head[0] == '[') ReadTag(buffer, info);
+  int length = reader.Read(buffer, PgnBufferSize, head);
+  // What stands before the first tag of a file is no game of its own.
+  bool inComment = false;
+  while (length >= 0 && head[0] != '[' && IsRemarkLine(buffer, inComment))
+    length = reader.Read(buffer, PgnBufferSize, head);
+  for (; length >= 0 && head[0] == '['; length = reader.Read(buffer, PgnBufferSize, head)) ReadTags(buffer, info);
   if (length < 0) {
     buffer[0] = '\0';
     return 0;
@@ -281,7 +329,7 @@ int ReadPgnGame(char* buffer, std::FILE* file, PgnGameInfo& info) {
 }
 
 int LoadPgnGame(const char* fileName, int gameNumber, int showInformation) {
-  std::FILE* file = fileName ? std::fopen(fileName, "r") : nullptr;
+  std::FILE* file = OpenRegularFile(fileName, FileAccess::Read);
   if (!file) return 0;
   std::unique_ptr<char[]> buffer(new char[PgnBufferSize]);
   PgnGameInfo info;

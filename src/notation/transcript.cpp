@@ -98,22 +98,32 @@ int TranscriptSelection() {
   return selection;
 }
 
+std::string RecordMoveText(const GameHistory& record, std::size_t limit) {
+  const int count = HistoryCount(&record);
+  std::string text;
+  for (int i = 0; i < count && text.size() < limit; ++i) {
+    const std::string_view slot = PlyText(record, i + 1);
+    if (i == 0 && slot.empty()) {
+      // The game began with Black to move: its first number carries Black's move alone.
+      text += "1... ";
+      continue;
+    }
+    if (i % 2 == 0) text += std::to_string(i / 2 + 1) + ". ";
+    text += slot;
+    text += ' ';
+    if (i % 2 == 1) text += '\n';
+  }
+  return text;
+}
+
 int TranscriptToText(const GameHistory* history, char* buffer, int bufferSize) {
   if (bufferSize <= 0) return 0;
-  const GameHistory& record = history ? *history : gameHistory;
-  const int count = HistoryCount(&record);
-  int length = 0;
-  buffer[0] = 0;
   // Each ply adds at most 14 characters ("300. ", seven of text, a blank, a line feed).
-  for (int i = 0; i < count && length + 14 < bufferSize; ++i) {
-    auto append = [&](const char* format, auto value) {
-      int written = std::snprintf(buffer + length, static_cast<std::size_t>(bufferSize - length), format, value);
-      if (written > 0) length = std::min(length + written, bufferSize - 1);
-    };
-    if (i % 2 == 0) append("%d. ", i / 2 + 1);
-    append("%s ", std::string(PlyText(record, i + 1)).c_str());
-    if (i % 2 == 1) append("%s", "\n");
-  }
+  const int limit = bufferSize - 14;
+  const std::string text = limit > 0 ? RecordMoveText(history ? *history : gameHistory, limit) : std::string();
+  const int length = std::min(static_cast<int>(text.size()), bufferSize - 1);
+  text.copy(buffer, static_cast<std::size_t>(length));
+  buffer[length] = '\0';
   return length;
 }
 

@@ -22,7 +22,10 @@ void ClearTranscript();
 std::vector<std::string> TranscriptLines();
 int TranscriptSelection();
 
-// The record (nullptr: the main one) as "1. e2-e4  e7-e5 \n2. ..." in `buffer`, always
+// The record's moves, one full move per line ("1. e2-e4  e7-e5  \n2. Ng1-f3 "); a game that
+// began with Black to move opens with "1... ". Stops before a ply once `limit` characters are written.
+std::string RecordMoveText(const GameHistory& record, std::size_t limit = std::string::npos);
+// The same (nullptr: the main record) in `buffer`, always
 // zero-terminated, stopping before a move that might not fit; returns the length.
 int TranscriptToText(const GameHistory* history, char* buffer, int bufferSize);
 

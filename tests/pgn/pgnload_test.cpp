@@ -3,6 +3,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,6 +29,8 @@ using test::RecordFens;
 using test::RecordTexts;
 using test::WriteFileBytes;
 
+const char* const InitialFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+
 std::string Game(const std::string& tags, const std::string& moves) { return tags + "\n" + moves + "\n\n"; }
 
 class PgnLoadTest : public ::testing::Test {
@@ -40,24 +47,35 @@ protected:
 
 TEST_F(PgnLoadTest, ASavedGameReadsBackToTheSameMovesAndPly) {
   std::mt19937 random(31);
-  Position start;
-  SetStartPosition(start);
-  for (int round = 0; round < 20; ++round) {
-    test::GeneratedGame game = test::RandomGame(random, 20 + round * 7, start);
-    test::RecordCoordinates(game.coordinates);
+  // Games from the initial position and from positions with Black to move, by players whose
+  // names hold what a tag value must escape or leave out.
+  const char* const starts[] = {nullptr, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -",
+                                "r3k2r/pppq1ppp/2n5/8/8/2N5/PPPQ1PPP/R3K2R b KQkq -"};
+  const std::pair<const char*, const char*> names[] = {
+      {"Ann", "Ann"}, {"Evil\"] [Result \"0-1", "Evil\"] [Result \"0-1"}, {"C:\\games\\", "C:\\games\\"},
+      {"tab\tand\nline", "tabandline"}};
+  const char* const results[] = {"*", "1-0", "0-1", "1/2-1/2"};
+  for (int round = 0; round < 24; ++round) {
+    const Position start = starts[round % 3] ? test::FromFen(starts[round % 3]) : test::FromFen(InitialFen);
+    test::GeneratedGame game = test::RandomGame(random, 20 + round * 5, start);
+    test::RecordCoordinates(game.coordinates, &start);
     std::vector<std::string> texts = RecordTexts();
     // Stepped back into the game, as the side panel's buttons leave it.
-    int ply = 1 + static_cast<int>(random() % (texts.size() + 1));
+    int ply = start.plyCount + static_cast<int>(random() % (game.coordinates.size() + 1));
     PositionAtPly(gamePosition, ply);
     std::string shown = test::ToFen(gamePosition);
-    ASSERT_EQ(SavePgnGame(round % 4, "back.pgn", 0, PgnPlayers{}), 1);
+    PgnPlayers players;
+    players.playerName = names[round % 4].first;
+    ASSERT_EQ(SavePgnGame(round % 4, "back.pgn", 0, players), 1);
 
     test::ResetGame();
-    ASSERT_EQ(LoadPgnGame("back.pgn", 1, 0), 1);
+    ASSERT_EQ(LoadPgnGame("back.pgn", 1, 1), 1);
     EXPECT_EQ(RecordTexts(), texts) << "round " << round;
-    EXPECT_EQ(RecordFens(), game.fens);
+    EXPECT_EQ(RecordFens(), game.fens) << "round " << round;
     EXPECT_EQ(gamePosition.plyCount, ply);
     EXPECT_EQ(test::ToFen(gamePosition), shown);
+    EXPECT_NE(ui->LastInfo().find(std::string("\nWhite: ") + names[round % 4].second + "\nBlack: KestrinChess 2.82a \n"
+                                  "Result: " + results[round % 4] + "\n"), std::string::npos) << ui->LastInfo();
     // The move list holds the whole game whatever ply is shown.
     EXPECT_EQ(TranscriptLines().size(), (texts.size() + 1) / 2);
   }
@@ -144,19 +162,67 @@ TEST_F(PgnLoadTest, CommentsVariationsAndGlyphsArePassedOver) {
 }
 
 TEST_F(PgnLoadTest, MoveNumberFormsAndDroppedTokens) {
-  // No blank after the dots, a continuation number for Black, a move that does not fit (and
-  // the reply to it, which then does not fit either), a result.
-  std::vector<std::string> dropped;
-  EXPECT_EQ(PlayMoveTextBlock("1.e4 1...c5 2.Nf3 d6 3. Qxh7 Nf6 4. d4 1-0", &dropped), 5);
-  EXPECT_EQ(RecordTexts(), (std::vector<std::string>{"e2-e4 ", "c7-c5 ", "Ng1-f3", "d7-d6 ", "d2-d4 "}));
-  EXPECT_EQ(dropped, (std::vector<std::string>{"Qxh7", "Nf6", "1-0"}));
-  // The first character counts too; an empty or unnumbered text plays nothing.
-  test::ResetGame();
-  EXPECT_EQ(PlayMoveTextBlock("1 e4"), 1);
-  EXPECT_EQ(PlayMoveTextBlock(""), 0);
-  EXPECT_EQ(PlayMoveTextBlock("e5 Nf3"), 0);
+  const char* const blackFirst = "4k3/8/8/8/8/8/4P3/4K3 b - -";
+  const std::vector<std::string> kingWalk = {"", "Ke8-d7", "e2-e4 ", "Kd7-c6"};
+  struct Case {
+    const char* start;
+    const char* text;
+    std::vector<std::string> played, dropped;
+  } const cases[] = {
+      // No blank after the dots, a continuation number for Black, a move that does not fit
+      // (and the reply to it, which then does not fit either), a result.
+      {nullptr, "1.e4 1...c5 2.Nf3 d6 3. Qxh7 Nf6 4. d4 1-0",
+       {"e2-e4 ", "c7-c5 ", "Ng1-f3", "d7-d6 ", "d2-d4 "}, {"Qxh7", "Nf6", "1-0"}},
+      {nullptr, "1. e4 e5 2. Nf3 {x} 2...Nc6 (2...d6) 3. Bb5 3...a6 *",
+       {"e2-e4 ", "e7-e5 ", "Ng1-f3", "Nb8-c6", "Bf1-b5", "a7-a6 "}, {}},
+      // A game from a position with Black to move: as others write it, and as this program
+      // writes it now and wrote it before.
+      {blackFirst, "1...Kd7 2. e4 Kc6", kingWalk, {}},
+      {blackFirst, "1... Ke8-d7 \n2. e2-e4  Kd7-c6 \n", kingWalk, {}},
+      {blackFirst, "1.  Ke8-d7 \n2. e2-e4  Kd7-c6 \n", kingWalk, {}},
+      // The first character counts too; words without a number are passed over.
+      {nullptr, "1 e4", {"e2-e4 "}, {}},
+      {nullptr, "White resigns", {}, {}},
+      {nullptr, "", {}, {}},
+  };
+  for (const Case& c : cases) {
+    const Position start = test::FromFen(c.start ? c.start : InitialFen);
+    ResetGameRecord(&start);
+    std::vector<std::string> dropped;
+    EXPECT_EQ(PlayMoveTextBlock(c.text, &dropped), std::count_if(c.played.begin(), c.played.end(), [](auto& t) {
+                return !t.empty();
+              })) << c.text;
+    EXPECT_EQ(RecordTexts(), c.played) << c.text;
+    EXPECT_EQ(dropped, c.dropped) << c.text;
+  }
   EXPECT_EQ(PlayMoveTextBlock(nullptr), 0);
-  EXPECT_EQ(HistoryCount(), 1);
+}
+
+TEST_F(PgnLoadTest, WhatStandsBeforeTheFirstTagIsNoGame) {
+  for (const char* head : {"\n", "\r\n \n", "; games of the club\n", "% made by hand\n", "{ Two games,\nthe second short }\n"}) {
+    WriteFileBytes("pre.pgn", head + Game("[Event \"one\"]\n", "1. e4") + Game("[Event \"two\"]\n", "1. d4"));
+    EXPECT_EQ(LoadPgnGame("pre.pgn", 1, 0), 1) << head;
+    EXPECT_EQ(RecordTexts(), std::vector<std::string>{"e2-e4 "}) << head;
+    EXPECT_EQ(LoadPgnGame("pre.pgn", 9, 0), 2) << head;
+  }
+}
+
+TEST_F(PgnLoadTest, OnlyRegularFilesAreReadOrWritten) {
+  test::RecordCoordinates({"e2e4", "c7c5"});
+  std::filesystem::create_directory("folder.pgn");
+  EXPECT_EQ(LoadPgnGame("folder.pgn", 1, 1), 0);
+  EXPECT_EQ(HistoryCount(), 2) << "the game on the board stays";
+  ASSERT_EQ(mkfifo("pipe.pgn", 0600), 0);
+  // A reader holds the pipe open, so that a save that wrongly opens it cannot block the test.
+  const int reader = open("pipe.pgn", O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  for (int append : {1, 0}) {
+    ui->infoTexts.clear();
+    EXPECT_EQ(SavePgnGame(3, "pipe.pgn", append, PgnPlayers{}), 0) << append;
+    EXPECT_EQ(ui->LastInfo(), "Cannot Open File.");
+  }
+  close(reader);
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe.pgn"));
 }
 
 TEST_F(PgnLoadTest, ARequestPastTheLastGameLoadsTheLast) {

@@ -140,12 +140,12 @@ TEST_F(PgnSaveTest, ANetworkGameNamesItsPlayersAndTimeControlFromTheConnection) 
 TEST_F(PgnSaveTest, ASetUpStartIsWrittenAsFenThenSetUp) {
   const char* fen = "4k3/8/8/8/8/8/4P3/4K3 b - - 0 1";
   ASSERT_EQ(PositionFromFen(fen, std::strlen(fen)), 1);
-  // Black moves first: the record's first slot stays empty.
+  // Black moves first: the record's first slot stays empty, and the first number has Black's move alone.
   Position start = gamePosition;
   test::RecordCoordinates({"e8d7", "e2e4"}, &start);
   std::string text = SaveAndRead(4, PgnPlayers{});
   EXPECT_NE(text.find("[Result \"*\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - -\"]\n[SetUp \"1\"]\n\n"
-                      "1.  Ke8-d7 \n2. e2-e4  \n\n"),
+                      "1... Ke8-d7 \n2. e2-e4  \n\n"),
             std::string::npos)
       << text;
 }

@@ -50,6 +50,8 @@ std::vector<std::string> RecordFens() {
   std::vector<std::string> fens;
   Position p = startPosition;
   for (int ply = 1; ply <= HistoryCount(); ++ply) {
+    // A game begun with Black to move has nothing in its first slot.
+    if (PlyText(gameHistory, ply).empty()) continue;
     PlayMoveText(PlyText(gameHistory, ply), p, 0, nullptr);
     fens.push_back(ToFen(p));
   }
