@@ -1,15 +1,11 @@
 // kestrin-engine: the engine for chess interfaces, without any window, and the developer commands.
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 #include "app/commands.h"
+#include "app/modechoice.h"
 #include "app/startup.h"
-#include "platform/frontend.h"
-#include "search/engine.h"
-#include "winboard/protocol.h"
 
 namespace {
 
@@ -24,18 +20,6 @@ void PrintUsage() {
       "  kestrin-engine evalbench [ROUNDS]     evaluations per second over a fixed set of positions\n"
       "  kestrin-engine bookbench [GAMES]      games per second building a book from generated games\n"
       "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n");
-}
-
-// The first line on standard input chooses the engine mode; it is the interface's opening command.
-bool ReadFirstLine() {
-  if (isatty(STDIN_FILENO)) return false;
-  int c;
-  bool any = false;
-  while ((c = std::fgetc(stdin)) != EOF) {
-    any = true;
-    if (c == '\n') break;
-  }
-  return any;
 }
 
 } // namespace
@@ -59,16 +43,10 @@ int main(int argc, char** argv) {
     PrintUsage();
     return std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ? 0 : 2;
   }
-  if (!ReadFirstLine()) {
+  // The first line on standard input chooses the engine mode; it is the interface's opening command.
+  if (!kestrin::ReadFirstLine(-1)) {
     PrintUsage();
     return 0;
   }
-  // Interfaces may interrupt an engine that has not declared otherwise; it must survive that.
-  std::signal(SIGINT, SIG_IGN);
-  if (!kestrin::EnterHomeDirectory(home)) return 1;
-  kestrin::WinboardMode = 1;
-  kestrin::InitEngine();
-  kestrin::RunWinboard(stdin);
-  kestrin::StopEngineThread();
-  return 0;
+  return kestrin::RunEngineMode(home);
 }

@@ -1,0 +1,18 @@
+// How a program of ours learns that a chess interface drives it: a first line on standard input.
+#pragma once
+
+#include <string>
+
+namespace kestrin {
+
+// Reads the first line of standard input (the interface's opening command) and returns true
+// when there was one. A terminal, an empty or closed input and /dev/null give false at once;
+// a pipe that stays silent gives false after `waitMilliseconds` (negative: wait for as long
+// as it takes).
+bool ReadFirstLine(int waitMilliseconds);
+
+// The engine mode: the protocol loop on standard input and output until it ends. Returns the
+// process exit code.
+int RunEngineMode(const std::string& home);
+
+} // namespace kestrin

@@ -1,0 +1,53 @@
+#include "game/clocks.h"
+
+#include <cstdio>
+
+#include "board/gameend.h"
+#include "game/controller.h"
+#include "notation/history.h"
+#include "platform/clock.h"
+#include "search/limits.h"
+
+namespace kestrin {
+
+namespace {
+
+// What the last update handed out: used seconds of both sides and the plies.
+int shownWhiteUsed = -1, shownBlackUsed = -1, shownPlies = -1;
+
+} // namespace
+
+ClockFace ComputeClocks(int plies, int whiteUsedHundredths, int blackUsedHundredths, std::int64_t runningMs,
+                        int minutes, int increment) {
+  long long white = whiteUsedHundredths, black = blackUsedHundredths;
+  (plies % 2 == 0 ? white : black) += runningMs / 10;
+  const long long game = 60LL * minutes;
+  const long long whiteLeft = (plies + 1) / 2 * static_cast<long long>(increment) + game - white / 100;
+  const long long blackLeft = plies / 2 * static_cast<long long>(increment) + game - black / 100;
+  auto clamp = [](long long seconds) { return static_cast<int>(seconds < 0 ? 0 : seconds > 2000000000 ? 2000000000 : seconds); };
+  return {clamp(whiteLeft), clamp(white / 100), clamp(blackLeft), clamp(black / 100)};
+}
+
+std::string ClockText(int seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d:%.2d", seconds / 60, seconds % 60);
+  return text;
+}
+
+bool UpdateClocks(std::array<std::string, 4>& texts) {
+  if (gameState != GameInProgress) return false;
+  const int plies = HistoryCount();
+  const ClockFace face = ComputeClocks(plies, whiteUsed, blackUsed, ClockMilliseconds() - turnStart,
+                                       searchSettings.timeMinutes, searchSettings.timeIncrement);
+  if (face.whiteUsed == shownWhiteUsed && face.blackUsed == shownBlackUsed && plies == shownPlies) return false;
+  shownWhiteUsed = face.whiteUsed;
+  shownBlackUsed = face.blackUsed;
+  shownPlies = plies;
+  texts = {ClockText(face.whiteRemaining), ClockText(face.whiteUsed), ClockText(face.blackRemaining),
+           ClockText(face.blackUsed)};
+  return true;
+}
+
+void InvalidateClocks() { shownWhiteUsed = shownBlackUsed = shownPlies = -1; }
+
+} // namespace kestrin

@@ -1,0 +1,34 @@
+// The two game clocks of the window game: time left and time used per side, in whole seconds.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kestrin {
+
+struct ClockFace {
+  int whiteRemaining;
+  int whiteUsed;
+  int blackRemaining;
+  int blackUsed;
+};
+
+// After `plies` half-moves, with the stored used times (hundredths) and `runningMs` charged
+// to the side to move so far, under a time control of `minutes` plus `increment` seconds per
+// move. A side that has made k moves has k increments on top of the game time; negative
+// remaining times show as 0.
+ClockFace ComputeClocks(int plies, int whiteUsedHundredths, int blackUsedHundredths, std::int64_t runningMs,
+                        int minutes, int increment);
+
+// "%d:%.2d": minutes and seconds.
+std::string ClockText(int seconds);
+
+// The timer's clock update: the four texts (White remaining, White used, Black remaining,
+// Black used) for the game on the board. Returns false when nothing differs from the last
+// texts handed out (or the game is over), true when `texts` got new values.
+bool UpdateClocks(std::array<std::string, 4>& texts);
+// Makes the next update hand out its texts whatever they are.
+void InvalidateClocks();
+
+} // namespace kestrin

@@ -1,0 +1,308 @@
+#include "game/controller.h"
+
+#include <cstring>
+#include <mutex>
+
+#include "board/gameend.h"
+#include "board/moveentry.h"
+#include "book/book.h"
+#include "game/clocks.h"
+#include "game/commands.h"
+#include "notation/history.h"
+#include "notation/transcript.h"
+#include "platform/clock.h"
+#include "platform/frontend.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+#include "search/limits.h"
+#include "search/output.h"
+#include "search/searchstate.h"
+#include "search/transposition.h"
+
+namespace kestrin {
+
+ControllerState controller;
+std::atomic<int> netGame{0};
+
+namespace {
+
+// Panel buttons.
+constexpr int ButtonFirst = 103, ButtonBackTwo = 105, ButtonBack = 125, ButtonForward = 126,
+              ButtonForwardTwo = 106, ButtonLast = 104;
+constexpr int LastPly = 1000;
+
+int SquareIndex(int square) { return (square % 10 - 2) + 8 * (square / 10 - 2); }
+
+void Redraw() {
+  CurrentFrontend().RefreshBoard();
+  CurrentFrontend().RefreshPanel(false);
+}
+
+void GoToPly(int ply) {
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    PositionAtPly(gamePosition, ply < 1 ? 1 : ply);
+  }
+  AddTranscriptLine(0);
+  Redraw();
+}
+
+void Toggle(int& flag) { flag = flag ? 0 : 1; }
+
+void ToggleSetting(int id) {
+  switch (id) {
+  case command::SearchInfo:
+    Toggle(settings.showSearchInfo);
+    searchSettings.showSearchInfo = settings.showSearchInfo;
+    break;
+  case command::Ponder:
+    Toggle(settings.ponderEnabled);
+    searchSettings.ponderEnabled = settings.ponderEnabled;
+    break;
+  case command::WhitePov:
+    Toggle(settings.whitePovEvals);
+    EvalsFromWhitePov = settings.whitePovEvals;
+    break;
+  case command::Highlight:
+    Toggle(settings.highlightLastMove);
+    break;
+  case command::Flip:
+    Toggle(controller.boardFlipped);
+    CurrentFrontend().RefreshBoard();
+    break;
+  case command::HashOn:
+    searchSettings.hashingOn = searchSettings.hashingOn ? 0 : 1;
+    break;
+  default:
+    break;
+  }
+}
+
+void ClearTables() { ClearTranspositionTable(); }
+void NewTable() { AllocateTranspositionTable(settings.hashSizeExponent); }
+
+} // namespace
+
+void ResetController() { controller = ControllerState(); }
+
+PlayerLabels LabelsFor(int humanSide, const std::string& playerName) {
+  PlayerLabels labels{"White", "Black"};
+  if (humanSide == 2 || humanSide == 4) labels.white = EngineLabel;
+  if (humanSide == 1 || humanSide == 4) labels.black = EngineLabel;
+  if (humanSide == 2 || humanSide == 3) labels.black = playerName;
+  if (humanSide == 1 || humanSide == 3) labels.white = playerName;
+  return labels;
+}
+
+Position GamePositionNow() {
+  std::lock_guard<std::mutex> lock(GameMutex());
+  return gamePosition;
+}
+
+void SetMode(int humanSide) {
+  HumanSide = humanSide;
+  if (humanSide == 3) gameState = GameInProgress; // a finished game can be played on
+  CurrentFrontend().RefreshPanel(true);
+  if (humanSide != 3) StartEngine(0);
+}
+
+void StartStop() {
+  gameState = GameInProgress;
+  const int side = GamePositionNow().sideToMove == White ? 2 : 1;
+  const int busy = EngineBusy;
+  if (busy != 0) {
+    AbortFlag = 1;
+    if (busy == 1) HumanSide = side;
+  } else {
+    HumanSide = side;
+    StartEngine(0);
+  }
+  CurrentFrontend().RefreshPanel(true);
+}
+
+void WithEngineStopped(void (*work)()) {
+  const int busy = EngineBusy;
+  const bool analysing = busy == 1 && AnalyseRequest == 1;
+  if (busy != 0) {
+    AbortFlag = 3;
+    WaitForEngine();
+  }
+  work();
+  if (analysing) StartEngine(1);
+  else if (busy == 1) StartEngine(0);
+}
+
+bool RunCommand(int id) {
+  if (!MenuEnabled(id)) return false;
+  const bool connected = netGame != 0;
+  switch (id) {
+  case command::New:
+    if (connected) return true;
+    controller.selectedSquare = NoSelection;
+    NewGame(true);
+    StartEngine(0);
+    return true;
+  case command::NextPgnGame:
+  case command::PreviousPgnGame:
+    return false; // the window steps and redraws (a file is read)
+  case command::ComputerBlack: SetMode(1); return true;
+  case command::ComputerWhite: SetMode(2); return true;
+  case command::TwoPlayer: SetMode(3); return true;
+  case command::Selfplay: SetMode(4); return true;
+  case command::Analyze:
+    if (EngineBusy == 1) AbortFlag = 3;
+    else StartEngine(1);
+    return true;
+  case command::ResetClock:
+    if (connected) return true;
+    SetInfoText("Game clock reset.");
+    whiteUsed = 0;
+    blackUsed = 0;
+    turnStart = ClockMilliseconds();
+    InvalidateClocks();
+    return true;
+  case command::Ply26:
+    searchSettings.maxPly = 26;
+    controller.levelItem = id;
+    return true;
+  case command::SearchInfo:
+  case command::Ponder:
+  case command::WhitePov:
+  case command::Highlight:
+  case command::Flip:
+  case command::HashOn:
+    ToggleSetting(id);
+    return true;
+  case command::Experiment:
+    WithEngineStopped(ClearTables);
+    Toggle(controller.experiment);
+    return true;
+  case command::ClearHash:
+    WithEngineStopped(ClearTables);
+    return true;
+  case command::ClearBook:
+    WithEngineStopped([] { BookClear(); });
+    return true;
+  default:
+    break;
+  }
+  if (id >= command::FirstPly && id <= command::LastPly) {
+    searchSettings.maxPly = id - command::FirstPly + 1;
+    controller.levelItem = id;
+    return true;
+  }
+  if (id >= command::FirstHashSize && id <= command::LastHashSize) {
+    settings.hashSizeExponent = id - command::HashSizeIdOffset;
+    searchSettings.hashSizeExponent = settings.hashSizeExponent;
+    WithEngineStopped(NewTable);
+    return true;
+  }
+  return false;
+}
+
+bool Browse(int button) {
+  if (EngineBusy == 1) return false;
+  const int ply = GamePositionNow().plyCount;
+  switch (button) {
+  case ButtonFirst: GoToPly(1); return true;
+  case ButtonBackTwo: GoToPly(ply - 2); return true;
+  case ButtonBack: GoToPly(ply - 1); return true;
+  case ButtonForward: GoToPly(ply + 1); return true;
+  case ButtonForwardTwo: GoToPly(ply + 2); return true;
+  case ButtonLast: GoToPly(LastPly); return true;
+  default: return false;
+  }
+}
+
+bool SelectMoveLine(int line) {
+  if (EngineBusy == 1 || line < 0) return false;
+  GoToPly(2 * line + 2);
+  return true;
+}
+
+int ClickSquare(int file, int row) {
+  if (EngineBusy == 1 || file < 0 || file > 7 || row < 0 || row > 7) return 0;
+  int moved = 0;
+  if (controller.selectedSquare < NoSelection) {
+    const int from = controller.selectedSquare;
+    PromotionChoice = 0;
+    moved = HumanMoveEntered(from % 8, from / 8, file, row, 0);
+    PromotionChoice = Queen;
+    if (moved) controller.selectedSquare = JustMoved;
+  }
+  const Position now = GamePositionNow();
+  const int code = now.board[SquareOf(file, row)];
+  if (code != Empty) {
+    if (controller.selectedSquare == JustMoved) {
+      controller.selectedSquare = NoSelection;
+      return moved;
+    }
+    const int owner = code >= BlackOffset ? Black : White;
+    if (owner != now.sideToMove) return moved;
+    controller.selectedSquare = file + 8 * row;
+    CurrentFrontend().RefreshBoard();
+  }
+  if (controller.selectedSquare == JustMoved) controller.selectedSquare = NoSelection;
+  return moved;
+}
+
+int MainWindowKey(char key) {
+  if (EngineBusy == 1) return 0;
+  if (key >= 'a' && key <= 'z') key = static_cast<char>(key - 'a' + 'A');
+  switch (key) {
+  case 'L': return command::NextPgnGame;
+  case 'K': return command::PreviousPgnGame;
+  case 'C': return command::CopyGameState;
+  case 'V': return command::PasteGameState;
+  default: break;
+  }
+  if (key >= '1' && key <= '5') BookAdd(GamePositionNow(), key - '3', false);
+  else if (key == '6') BookRemove(GamePositionNow(), false);
+  return 0;
+}
+
+void ShowBookMoves() {
+  if (EngineBusy == 1) return;
+  static BookMoveList list;
+  const int count = ShowBookMoveCount(GamePositionNow(), list);
+  controller.bookFrames.clear();
+  for (int i = 0; i < count; ++i) {
+    const Move move = list.Candidate(i);
+    if (IsCastling(move)) controller.bookFrames.emplace_back(-1, SquareIndex(MoveTo(move)));
+    else controller.bookFrames.emplace_back(SquareIndex(MoveFrom(move)), SquareIndex(MoveTo(move)));
+  }
+  CurrentFrontend().RefreshBoard();
+}
+
+void BoardChangedByEngine() {
+  const Position now = GamePositionNow();
+  controller.bookFrames.clear();
+  // Only one move on from what the window knew can be framed as that move.
+  controller.framesShown = now.plyCount == controller.known.plyCount + 1 && settings.highlightLastMove != 0;
+  if (controller.framesShown) controller.comparison = controller.known;
+  controller.known = now;
+}
+
+void BoardChangedHere() {
+  const Position now = GamePositionNow();
+  // A redraw of the same position (a selection, the board turned) keeps the frames.
+  if (std::memcmp(&now, &controller.known, sizeof now) == 0) return;
+  controller.known = now;
+  ClearFrames();
+}
+
+void ClearFrames() {
+  controller.framesShown = false;
+  controller.bookFrames.clear();
+}
+
+std::vector<int> ChangedSquares(const Position& a, const Position& b) {
+  std::vector<int> squares;
+  for (int index = 0; index < 64; ++index) {
+    const int square = SquareOf(index % 8, index / 8);
+    if (a.board[square] != b.board[square]) squares.push_back(index);
+  }
+  return squares;
+}
+
+} // namespace kestrin

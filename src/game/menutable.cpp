@@ -1,0 +1,122 @@
+#include "game/commands.h"
+
+#include "game/controller.h"
+#include "platform/settings.h"
+#include "search/limits.h"
+#include "search/output.h"
+
+namespace kestrin {
+
+const std::vector<MenuItem>& MenuTable() {
+  // Items a later part of the window brings (clipboard, book dialog, diagnostics, network)
+  // are listed, disabled, so that the menus already have their final shape.
+  static const std::vector<MenuItem> table = {
+      {"&File", "&New", command::New, false, true},
+      {"&File", "&Load PGN", command::LoadPgn, false, true},
+      {"&File", "Next &Game in PGN file (L)", command::NextPgnGame, false, true},
+      {"&File", "Previous &Game in PGN file (K)", command::PreviousPgnGame, false, true},
+      {"&File", "&Append (Save) Game to File", command::AppendGame, false, true},
+      {"&File", nullptr, 0, false, true},
+      {"&File", "E&xit", command::Exit, false, true},
+      {"&Edit", "&Copy Game State (c)", command::CopyGameState, false, false},
+      {"&Edit", "&Paste Game State (v)", command::PasteGameState, false, false},
+      {"&Edit", "&Undo Paste Game State", command::UndoPasteGameState, false, false},
+      {"&Edit", nullptr, 0, false, true},
+      {"&Edit", "Copy Transcript to Clipboard", command::CopyTranscript, false, false},
+      {"&Edit", "Paste &Transcript from Clipboard", command::PasteTranscript, false, false},
+      {"&Edit", "Copy Position from Clipboard", command::CopyPosition, false, false},
+      {"&Edit", "Paste P&osition from Clipboard", command::PastePosition, false, false},
+      {"&Edit", nullptr, 0, false, true},
+      {"&Edit", "Set&up Board", command::SetupBoard, false, false},
+      {"&Game", "&Restart", command::New, false, true},
+      {"&Game", nullptr, 0, false, true},
+      {"&Game", "Computer Plays &Black", command::ComputerBlack, false, true},
+      {"&Game", "Computer Plays &White", command::ComputerWhite, false, true},
+      {"&Game", "&Two Player", command::TwoPlayer, false, true},
+      {"&Game", "Start &Computer Selfplay", command::Selfplay, false, true},
+      {"&Game", nullptr, 0, false, true},
+      {"&Game", "&Analyze", command::Analyze, false, true},
+      {"&Game", nullptr, 0, false, true},
+      {"&Game", "Set Time Control", command::SetTimeControl, false, true},
+      {"&Game", "&Reset Clock", command::ResetClock, false, true},
+      {"&Game", "Player Info", command::PlayerInfo, false, true},
+      {"&Level", "&1 ply", 151, true, true},
+      {"&Level", "&2 ply", 152, true, true},
+      {"&Level", "&3 ply", 153, true, true},
+      {"&Level", "&4 ply", 154, true, true},
+      {"&Level", "&5 ply", 155, true, true},
+      {"&Level", "&6 ply", 156, true, true},
+      {"&Level", "&7 ply", 157, true, true},
+      {"&Level", "&8 ply", 158, true, true},
+      {"&Level", "&26 ply", command::Ply26, true, true},
+      {"&Level", "User Defined Level", command::UserLevel, true, true},
+      {"&Level", nullptr, 0, false, true},
+      {"&Level", "&Ponder Next Move", command::Ponder, true, true},
+      {"&Options", "Display Search &Info", command::SearchInfo, true, true},
+      {"&Options", "Give Evals from &White's POV", command::WhitePov, true, true},
+      {"&Options", "&Highlight Last Move", command::Highlight, true, true},
+      {"&Options", "&Flip Board", command::Flip, true, true},
+      {"&Options", nullptr, 0, false, true},
+      {"&Options", "&Size Window to Default", command::DefaultSize, false, true},
+      {"&Book", "Load Opening Book", command::LoadBook, false, true},
+      {"&Book", "Save Opening Book", command::SaveBook, false, true},
+      {"&Book", "Clear Opening Book", command::ClearBook, false, true},
+      {"&Book", nullptr, 0, false, true},
+      {"&Book", "Book Edit/PGN to Book", command::BookEdit, false, false},
+      {"&Hashing", "&Hash/Transposition On", command::HashOn, true, true},
+      {"&Hashing", "Clear Hash", command::ClearHash, false, true},
+      {"&Hashing", nullptr, 0, false, true},
+      {"&Hashing", "6 MB", 1234, true, true},
+      {"&Hashing", "12 MB", 1235, true, true},
+      {"&Hashing", "24 MB", 1236, true, true},
+      {"&Hashing", "48 MB", 1237, true, true},
+      {"&Hashing", "96 MB", 1238, true, true},
+      {"&Hashing", "192 MB", 1239, true, true},
+      {"&Develop", "Display PV", command::DisplayPv, false, false},
+      {"&Develop", "Play PV", command::PlayPv, false, false},
+      {"&Develop", "Display TT Entry", command::DisplayTtEntry, false, false},
+      {"&Develop", nullptr, 0, false, true},
+      {"&Develop", "Display Board Flags", command::BoardFlags, false, false},
+      {"&Develop", "Display Eval", command::DisplayEval, false, false},
+      {"&Develop", nullptr, 0, false, true},
+      {"&Develop", "Experiment", command::Experiment, true, true},
+      {"&Internet", "&New Game", command::NetNewGame, false, false},
+      {"&Internet", "&Continue Game", command::NetContinue, false, false},
+      {"&Internet", "Offer/Accept &Draw", command::NetDraw, false, false},
+      {"&Internet", "&Resign", command::NetResign, false, false},
+      {"&Internet", "&Join Table", command::NetJoinTable, false, false},
+      {"&Internet", nullptr, 0, false, true},
+      {"&Internet", "Connect", command::NetConnect, false, false},
+      {"&Internet", "Start Server", command::NetStartServer, false, false},
+      {"&Internet", "Disconnect", command::NetDisconnect, false, false},
+      {"&Internet", nullptr, 0, false, true},
+      {"&Internet", "&Tell me My IP", command::NetMyAddress, false, false},
+  };
+  return table;
+}
+
+bool MenuChecked(int id) {
+  switch (id) {
+  case command::SearchInfo: return settings.showSearchInfo != 0;
+  case command::Ponder: return settings.ponderEnabled != 0;
+  case command::WhitePov: return settings.whitePovEvals != 0;
+  case command::Highlight: return settings.highlightLastMove != 0;
+  case command::Flip: return controller.boardFlipped != 0;
+  case command::HashOn: return searchSettings.hashingOn != 0;
+  case command::Experiment: return controller.experiment != 0;
+  default: break;
+  }
+  if ((id >= command::FirstPly && id <= command::UserLevel) || id == command::Ply26)
+    return controller.levelItem == id;
+  if (id >= command::FirstHashSize && id <= command::LastHashSize)
+    return settings.hashSizeExponent + command::HashSizeIdOffset == id;
+  return false;
+}
+
+bool MenuEnabled(int id) {
+  for (const MenuItem& item : MenuTable())
+    if (item.text && item.id == id) return item.available;
+  return false;
+}
+
+} // namespace kestrin

@@ -1,0 +1,118 @@
+#include "ui/boardview.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "game/boardgeometry.h"
+#include "game/controller.h"
+#include "platform/settings.h"
+#include "ui/pieces.h"
+
+namespace kestrin {
+
+namespace {
+
+QColor ToColour(Rgb rgb) { return QColor(rgb.r, rgb.g, rgb.b); }
+
+} // namespace
+
+BoardView::BoardView(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(false);
+}
+
+void BoardView::SetSquareSize(int size) {
+  if (size == squareSize) return;
+  squareSize = size;
+  update();
+}
+
+QPoint BoardView::SquareCentre(int file, int row) const {
+  int x = 0, y = 0;
+  SquareOrigin(file, row, squareSize, controller.boardFlipped != 0, x, y);
+  return QPoint(x + squareSize / 2, y + squareSize / 2);
+}
+
+void BoardView::DrawFrame(QPainter& painter, int index, const QColor& colour, int thickness) {
+  if (index < 0 || index > 63) return;
+  int x = 0, y = 0;
+  SquareOrigin(index % 8, index / 8, squareSize, controller.boardFlipped != 0, x, y);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  const int s = squareSize;
+  painter.drawRect(x, y, s, thickness);
+  painter.drawRect(x, y + s - thickness, s, thickness);
+  painter.drawRect(x, y, thickness, s);
+  painter.drawRect(x + s - thickness, y, thickness, s);
+}
+
+void BoardView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.fillRect(rect(), ToColour(MarginColour));
+  const Position position = GamePositionNow();
+  const bool flipped = controller.boardFlipped != 0;
+  for (int index = 0; index < 64; ++index) {
+    const int file = index % 8, row = index / 8;
+    int x = 0, y = 0;
+    SquareOrigin(file, row, squareSize, flipped, x, y);
+    const QRect square(x, y, squareSize, squareSize);
+    painter.fillRect(square, ToColour(IsLightSquare(file, row) ? LightSquareColour : DarkSquareColour));
+    if (dragging && index == dragFrom) continue;
+    DrawPiece(painter, square, position.board[SquareOf(file, row)]);
+  }
+  if (controller.framesShown && settings.highlightLastMove)
+    for (int index : ChangedSquares(position, controller.comparison)) DrawFrame(painter, index, Qt::black, 2);
+  for (std::size_t i = 0; i < controller.bookFrames.size(); ++i) {
+    const Rgb colour = BookFrameColour(static_cast<int>(i));
+    DrawFrame(painter, controller.bookFrames[i].first, ToColour(colour), 2);
+    DrawFrame(painter, controller.bookFrames[i].second, ToColour(colour), 2);
+  }
+  if (controller.selectedSquare < NoSelection) DrawFrame(painter, controller.selectedSquare, Qt::white, 1);
+  if (dragging && dragFrom >= 0) {
+    const int code = position.board[SquareOf(dragFrom % 8, dragFrom / 8)];
+    DrawPiece(painter, QRectF(dragPoint.x() - squareSize / 2.0, dragPoint.y() - squareSize / 2.0, squareSize, squareSize),
+              code);
+  }
+}
+
+void BoardView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  window()->setFocus();
+  int file = 0, row = 0;
+  const QPoint point = event->position().toPoint();
+  if (SquareAtPoint(point.x(), point.y(), squareSize, controller.boardFlipped != 0, file, row)) {
+    ClickSquare(file, row);
+    const int square = file + 8 * row;
+    dragFrom = controller.selectedSquare == square ? square : -1;
+    pressPoint = point;
+  }
+  update();
+  Q_EMIT Clicked();
+}
+
+void BoardView::mouseMoveEvent(QMouseEvent* event) {
+  if (dragFrom < 0 || !(event->buttons() & Qt::LeftButton)) return;
+  dragPoint = event->position().toPoint();
+  if (!dragging && (dragPoint - pressPoint).manhattanLength() < QApplication::startDragDistance()) return;
+  dragging = true;
+  update();
+}
+
+void BoardView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  const bool dropped = dragging;
+  const int from = dragFrom;
+  dragging = false;
+  dragFrom = -1;
+  int file = 0, row = 0;
+  const QPoint point = event->position().toPoint();
+  // A drop on another square is the second click; anywhere else the man goes back.
+  if (dropped && SquareAtPoint(point.x(), point.y(), squareSize, controller.boardFlipped != 0, file, row) &&
+      file + 8 * row != from && controller.selectedSquare == from)
+    ClickSquare(file, row);
+  update();
+  if (dropped) Q_EMIT Clicked();
+}
+
+} // namespace kestrin

@@ -1,0 +1,39 @@
+// kestrin: Kestrin Chess in its window, or the engine for a chess interface that writes its
+// commands to standard input.
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/modechoice.h"
+#include "app/startup.h"
+#include "ui/mainwindow.h"
+
+namespace {
+
+// An interface writes its first command as soon as it has started the program.
+constexpr int FirstLineWait = 1000; // milliseconds
+
+} // namespace
+
+int main(int argc, char** argv) {
+  std::string home;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
+      home = argv[++i];
+    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::printf("usage: kestrin [--home DIR]\n"
+                  "Opens the Kestrin Chess window; with a chess interface writing xboard commands to its\n"
+                  "standard input it plays as that interface's engine instead.\n"
+                  "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n");
+      return 0;
+    }
+  }
+  if (kestrin::ReadFirstLine(FirstLineWait)) return kestrin::RunEngineMode(home);
+  QApplication application(argc, argv);
+  if (!kestrin::EnterHomeDirectory(home)) return 1;
+  kestrin::InitEngine();
+  kestrin::MainWindow window;
+  window.Start();
+  return application.exec();
+}

@@ -1,0 +1,234 @@
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+
+#include "book/book.h"
+#include "game/boardgeometry.h"
+#include "game/clocks.h"
+#include "game/commands.h"
+#include "game/controller.h"
+#include "game/paneltext.h"
+#include "notation/history.h"
+#include "notation/pgn.h"
+#include "notation/transcript.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+#include "ui/boardview.h"
+#include "ui/dialogs.h"
+#include "ui/menus.h"
+#include "ui/pieces.h"
+#include "ui/qtfrontend.h"
+#include "ui/sidepanel.h"
+
+namespace kestrin {
+
+namespace {
+
+constexpr int ClockInterval = 200; // milliseconds
+constexpr int StartButton = 107, BookButton = 108;
+
+QString OpenPgnName(QWidget* parent) {
+  return QFileDialog::getOpenFileName(parent, "Load PGN", QString(), "PGN Chess Game (*.pgn);;All files (*)");
+}
+
+} // namespace
+
+MainWindow::MainWindow() {
+  setWindowTitle("Kestrin Chess 2.82");
+  setWindowIcon(ProgramIcon());
+  client = new QWidget(this);
+  client->installEventFilter(this);
+  setCentralWidget(client);
+  board = new BoardView(client);
+  panel = new SidePanel(client, [this](int id) { PanelButton(id); }, [this](int line) {
+    SelectMoveLine(line);
+    setFocus();
+  });
+  client->setMinimumSize(2 * BoardMargin + PanelWidth + 3 + 8 * MinimumSquareSize, panel->minimumSizeHint().height());
+  menus = std::make_unique<Menus>(menuBar(), [this](int id) { RunMenuCommand(id); });
+  connect(board, &BoardView::Clicked, this, [this] { menus->Refresh(); });
+  setFocusPolicy(Qt::StrongFocus);
+  frontend = new QtFrontend(this);
+  InstallFrontend(frontend);
+  connect(&clockTimer, &QTimer::timeout, this, [this] { UpdateClocks(); });
+}
+
+MainWindow::~MainWindow() {
+  Shutdown();
+  InstallFrontend(nullptr);
+}
+
+void MainWindow::SizeToDefault() {
+  showNormal();
+  resize(DefaultClientWidth, DefaultClientHeight + menuBar()->sizeHint().height());
+  move(10, 1);
+}
+
+void MainWindow::Start() {
+  SizeToDefault();
+  clockTimer.start(ClockInterval);
+  show();
+  menus->Refresh();
+  setWindowTitle(WindowTitle);
+  NewGame(true);
+  setFocus();
+}
+
+void MainWindow::LayoutWindow() {
+  const int width = client->width(), height = client->height();
+  panel->setGeometry(width - PanelWidth, 0, PanelWidth, height);
+  board->setGeometry(0, 0, width - PanelWidth, height);
+  board->SetSquareSize(SquareSizeFor(width, height, false));
+  ClearFrames();
+  board->update();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client && event->type() == QEvent::Resize) LayoutWindow();
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::RunMenuCommand(int id) {
+  if (!MenuEnabled(id)) return;
+  if (RunCommand(id)) {
+    AfterCommand();
+    return;
+  }
+  const bool connected = netGame != 0;
+  switch (id) {
+  case command::LoadPgn: {
+    if (connected) break;
+    const QString name = OpenPgnName(this);
+    if (!name.isEmpty() && LoadFirstPgnGame(name.toLocal8Bit().constData())) BoardChanged(false), UpdatePanel(true);
+    break;
+  }
+  case command::NextPgnGame:
+  case command::PreviousPgnGame:
+    if (connected || pgnFileName.empty()) break;
+    if (id == command::NextPgnGame) LoadNextPgnGame();
+    else LoadPreviousPgnGame();
+    BoardChanged(false);
+    UpdatePanel(true);
+    break;
+  case command::AppendGame: {
+    const QString name = QFileDialog::getSaveFileName(this, "Append (Save) Game to File", QString(),
+                                                      "PGN Chess Game (*.pgn)", nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (!name.isEmpty()) SavePgnGame(gameState, name.toLocal8Bit().constData(), 1);
+    break;
+  }
+  case command::Exit: close(); return;
+  case command::UserLevel:
+    RunSearchParamsDialog(this);
+    controller.levelItem = command::UserLevel;
+    break;
+  case command::SetTimeControl:
+    RunGameTimeDialog(this);
+    InvalidateClocks();
+    UpdateClocks();
+    break;
+  case command::PlayerInfo:
+    RunPlayerInfoDialog(this);
+    UpdatePanel(true);
+    break;
+  case command::DefaultSize: SizeToDefault(); break;
+  case command::LoadBook: {
+    const QString name =
+        QFileDialog::getOpenFileName(this, "Load Opening Book", QString(), "Opening Book (*.kcb);;All files (*)");
+    if (name.isEmpty()) break;
+    static std::string chosen;
+    chosen = name.toLocal8Bit().constData();
+    WithEngineStopped([] { BookLoad(chosen.c_str()); });
+    break;
+  }
+  case command::SaveBook: {
+    const QString name = QFileDialog::getSaveFileName(this, "Save Opening Book", QString(), "Opening Book (*.kcb)");
+    if (!name.isEmpty()) BookSave(name.toLocal8Bit().constData(), 0);
+    break;
+  }
+  default: break;
+  }
+  AfterCommand();
+}
+
+void MainWindow::AfterCommand() {
+  menus->Refresh();
+  board->update();
+}
+
+void MainWindow::PanelButton(int id) {
+  if (id == StartButton) StartStop();
+  else if (id == BookButton) ShowBookMoves();
+  else Browse(id);
+  setFocus();
+  board->update();
+}
+
+void MainWindow::BoardChanged(bool byEngine) {
+  if (byEngine) BoardChangedByEngine();
+  else BoardChangedHere();
+  board->update();
+}
+
+void MainWindow::UpdatePanel(bool full) {
+  if (full) {
+    if (!netGame) {
+      const PlayerLabels labels = LabelsFor(HumanSide, settings.playerName);
+      panel->SetLabels(labels.white, labels.black);
+    }
+    InvalidateClocks();
+    UpdateClocks();
+  }
+  controller.selectedSquare = NoSelection;
+  const Position position = GamePositionNow();
+  panel->SetMoveNumber(QString::fromStdString(MoveNumberText(position)));
+  panel->SetMaterial(QString::fromStdString(MaterialText(position)));
+  panel->SyncMoveList();
+  board->update();
+  menus->Refresh();
+}
+
+void MainWindow::TranscriptChanged() { panel->SyncMoveList(); }
+
+void MainWindow::SetInfo(const QString& text) { panel->SetInfo(text); }
+
+void MainWindow::ShowMessageLater(const QString& text, const QString& caption) {
+  auto* box = new QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+void MainWindow::UpdateClocks() {
+  std::array<std::string, 4> texts;
+  if (kestrin::UpdateClocks(texts)) panel->SetClocks(texts);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event) {
+  const QString text = event->text();
+  if (text.size() == 1 && text[0].unicode() < 128) {
+    const int id = MainWindowKey(static_cast<char>(text[0].unicode()));
+    if (id) RunMenuCommand(id);
+    return;
+  }
+  QMainWindow::keyPressEvent(event);
+}
+
+void MainWindow::Shutdown() {
+  if (shutDown) return;
+  shutDown = true;
+  clockTimer.stop();
+  // The engine stops before the settings are written: a search must not outlive the window.
+  StopEngineThread();
+  WriteSettings();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  Shutdown();
+  event->accept();
+}
+
+} // namespace kestrin

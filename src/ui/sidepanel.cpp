@@ -1,0 +1,119 @@
+#include "ui/sidepanel.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "game/boardgeometry.h"
+#include "notation/transcript.h"
+
+namespace kestrin {
+
+namespace {
+
+QLabel* Text(QWidget* parent, const QString& text, const char* name) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+} // namespace
+
+SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line)
+    : QWidget(parent) {
+  QFont font("Courier New", 8);
+  font.setStyleHint(QFont::TypeWriter);
+  setFont(font);
+  setFixedWidth(PanelWidth);
+
+  gameInfo = new QGroupBox("Game Info", this);
+  whiteName = Text(gameInfo, "White", "whiteName");
+  blackName = Text(gameInfo, "Black", "blackName");
+  const char* clockNames[4] = {"whiteRemaining", "whiteUsed", "blackRemaining", "blackUsed"};
+  for (int i = 0; i < 4; ++i) clocks[i] = Text(gameInfo, "0:00", clockNames[i]);
+  material = Text(gameInfo, "", "material");
+  moveNumber = Text(gameInfo, "", "moveNumber");
+  moveList = new QListWidget(gameInfo);
+  moveList->setObjectName("moveList");
+  moveList->setFocusPolicy(Qt::NoFocus);
+  connect(moveList, &QListWidget::itemClicked, this, [this, line](QListWidgetItem* item) { line(moveList->row(item)); });
+
+  auto* grid = new QGridLayout;
+  grid->addWidget(whiteName, 0, 0);
+  grid->addWidget(blackName, 0, 1);
+  grid->addWidget(clocks[0], 1, 0);
+  grid->addWidget(clocks[2], 1, 1);
+  grid->addWidget(clocks[1], 2, 0);
+  grid->addWidget(clocks[3], 2, 1);
+
+  auto* browse = new QHBoxLayout;
+  browse->setSpacing(2);
+  const std::pair<const char*, int> browsing[6] = {{"<|", 103}, {"<-", 105}, {"<", 125},
+                                                    {">", 126},  {"->", 106}, {"|>", 104}};
+  auto makeButton = [&](const char* text, int id) {
+    auto* pushButton = new QPushButton(text, gameInfo);
+    pushButton->setObjectName(QString("button%1").arg(id));
+    pushButton->setFocusPolicy(Qt::NoFocus);
+    pushButton->setMinimumWidth(10);
+    connect(pushButton, &QPushButton::clicked, this, [button, id] { button(id); });
+    return pushButton;
+  };
+  for (const auto& [text, id] : browsing) browse->addWidget(makeButton(text, id));
+  auto* control = new QHBoxLayout;
+  control->addWidget(makeButton("Start/Stop", 107), 3);
+  control->addWidget(makeButton("B", 108), 1);
+
+  auto* upper = new QVBoxLayout(gameInfo);
+  upper->addLayout(grid);
+  upper->addWidget(material);
+  upper->addWidget(moveNumber);
+  upper->addWidget(moveList, 1);
+  upper->addLayout(browse);
+  upper->addLayout(control);
+
+  auto* infoBox = new QGroupBox("Info", this);
+  info = Text(infoBox, "The Game Begins...", "info");
+  info->setWordWrap(true);
+  info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  info->setMinimumHeight(QFontMetrics(font).lineSpacing() * 9);
+  info->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* lower = new QVBoxLayout(infoBox);
+  lower->addWidget(info);
+
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(4, 4, 4, 4);
+  column->addWidget(gameInfo, 1);
+  column->addWidget(infoBox);
+}
+
+void SidePanel::SetLabels(const std::string& white, const std::string& black) {
+  whiteName->setText(QString::fromStdString(white));
+  blackName->setText(QString::fromStdString(black));
+}
+
+void SidePanel::SetClocks(const std::array<std::string, 4>& texts) {
+  for (int i = 0; i < 4; ++i) clocks[i]->setText(QString::fromStdString(texts[i]));
+}
+
+void SidePanel::SetInfo(const QString& text) { info->setText(text); }
+void SidePanel::SetMoveNumber(const QString& text) { moveNumber->setText(text); }
+void SidePanel::SetMaterial(const QString& text) { material->setText(text); }
+
+void SidePanel::SyncMoveList() {
+  const std::vector<std::string> lines = TranscriptLines();
+  const int count = static_cast<int>(lines.size());
+  while (moveList->count() > count) delete moveList->takeItem(moveList->count() - 1);
+  for (int i = 0; i < count; ++i) {
+    const QString text = QString::fromStdString(lines[i]);
+    if (i < moveList->count()) {
+      if (moveList->item(i)->text() != text) moveList->item(i)->setText(text);
+    } else {
+      moveList->addItem(text);
+    }
+  }
+  const int selected = TranscriptSelection();
+  moveList->setCurrentRow(selected < count ? selected : -1);
+  if (selected >= 0 && selected < count) moveList->scrollToItem(moveList->item(selected));
+}
+
+} // namespace kestrin
