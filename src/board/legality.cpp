@@ -23,9 +23,9 @@ bool IsLegalGenerated(const Position& position, Move move, int side, bool inChec
   return ExposesOwnKing(side, position, move) == 0;
 }
 
-int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck) {
+int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough) {
   int legal = 0;
-  for (int i = 0; i < count; ++i) legal += IsLegalGenerated(position, moves[i], side, inCheck);
+  for (int i = 0; i < count && legal < enough; ++i) legal += IsLegalGenerated(position, moves[i], side, inCheck);
   return legal;
 }
 

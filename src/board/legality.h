@@ -22,7 +22,7 @@ bool IsLegalMove(const Position& position, Move move, int side);
 // the list's check flag; in check, and for en passant, the move is made on a copy.
 bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck);
 
-// The number of legal moves among `moves[0 .. count - 1]`.
-int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck);
+// The number of legal moves among `moves[0 .. count - 1]`, counting stops at `enough`.
+int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough);
 
 } // namespace kestrin

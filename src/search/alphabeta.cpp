@@ -23,6 +23,9 @@ constexpr int NullWindowWidening = 250;
 constexpr int NullEvaluationMargin = 200;
 constexpr int CheckExtension = 32, DeepCheckExtension = 24, RecaptureExtension = 24;
 constexpr int SingleReplyExtension = 24, TwoRepliesExtension = 8, OnePly = 32;
+// Moves beyond MaxTotalPly go to the quiescence search, so only a null move leads a node deeper;
+// the deepest node that still has a record for its child is ply SearchPlies - 2.
+constexpr int LastNullMovePly = SearchPlies - 3;
 
 inline bool BareMinorsOnly(const Position& p) {
   return p.whitePawns == 0 && p.blackPawns == 0 && p.whitePieces <= 1 && p.blackPieces <= 1 &&
@@ -76,7 +79,7 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   // 2. Null move.
   const int pieces = side == White ? pos.whitePieces : pos.blackPieces;
   const int minors = side == White ? pos.whiteMinors : pos.blackMinors;
-  if (nullFlag != 1 && node.list.inCheck == 0 && depth >= 3 && !search.nullMoveDisabled &&
+  if (nullFlag != 1 && p <= LastNullMovePly && node.list.inCheck == 0 && depth >= 3 && !search.nullMoveDisabled &&
       (pieces >= 2 || pieces > minors)) {
     const int e = Evaluate(pos, alpha - NullWindowWidening, beta + NullWindowWidening);
     if (side == White ? e + NullEvaluationMargin >= beta : e - NullEvaluationMargin <= alpha) {
@@ -106,16 +109,18 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   GenerateMovesGivenCheck(side, pos, list);
   ScoreCaptures(list, pos);
   const bool inCheck = list.inCheck != 0;
-  if (inCheck) {
-    OrderEvasions(bestMoveSlot, list, pos);
-    if (list.quietCount == 0) {
-      PvSingle(p, PvMate);
-      return (p - MateValue) * sign;
-    }
-  } else {
-    OrderMoves(bestMoveSlot, list, Killers[p], pos);
+  if (inCheck) OrderEvasions(bestMoveSlot, list, pos);
+  else OrderMoves(bestMoveSlot, list, Killers[p], pos);
+  const u32 total = list.quietCount;
+  // Legal replies: at the root all of them (one ends the deepening), elsewhere up to the three
+  // that rule out the one- and two-reply extensions.
+  const int listed = static_cast<int>(total);
+  const int replies = inCheck ? listed : CountLegalMoves(pos, list.moves, listed, side, false, p == 1 ? listed : 3);
+  if (p == 1) search.rootMoveCount = replies;
+  if (inCheck && total == 0) {
+    PvSingle(p, PvMate);
+    return (p - MateValue) * sign;
   }
-  if (p == 1) search.rootMoveCount = static_cast<int>(list.quietCount);
 
   // 7. Fifty moves without a capture or pawn move.
   if (pos.plyCount - pos.irreversiblePly >= 100) {
@@ -126,7 +131,6 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   // 8, 9. The move loop.
   int best = NoScoreWhite * sign;
   SaveTail(p);
-  const u32 total = list.quietCount;
   for (u32 i = 0; i < total; ++i) {
     if (depth > 1 && p < 11 && i == list.captureCount) SortByHistory(list, side);
     const Move m = list.moves[i];
@@ -163,9 +167,9 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
       } else if (!inCheck && u32(MoveTo(m)) == search.plies[p - 1].lastMoveClass) {
         fraction += RecaptureExtension;
         node.lastMoveClass = ClassOrdinary; // the re-recapture is not extended
-      } else if (total == 1) {
+      } else if (replies == 1) {
         fraction += SingleReplyExtension;
-      } else if (total == 2) {
+      } else if (replies == 2) {
         fraction += TwoRepliesExtension;
       }
       if (fraction >= OnePly) {

@@ -24,8 +24,9 @@ inline void TakeBack(int ply, const MoveUndo& undo) {
 inline void PvFromChild(int ply, u32 entry) {
   u32* row = search.pvTable[ply];
   const u32* child = search.pvTable[ply + 1];
+  const u32 room = ply < SearchPlies - 2 ? u32(SearchPlies - 2 - ply) : 0;
   u32 length = child[0];
-  if (length > SearchPlies - 2 - u32(ply)) length = SearchPlies - 2 - u32(ply);
+  if (length > room) length = room;
   row[1] = entry;
   for (u32 i = 1; i <= length; ++i) row[i + 1] = child[i];
   row[0] = length + 1;

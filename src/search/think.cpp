@@ -199,7 +199,7 @@ int Think(Position& position, int mode, int maxDepth) {
       }
       search.previousScore = v;
       if (std::abs(v) >= 9996 - depth) break;
-      if (search.plies[1].list.quietCount == 1) break;
+      if (search.rootMoveCount == 1) break; // a single legal move
       if (search.iterationDepth >= 5 && EngineMode == 0 &&
           1.1 * search.firstMoveSeconds > search.targetSeconds - ElapsedSeconds())
         break;

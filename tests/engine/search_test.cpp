@@ -78,6 +78,44 @@ TEST_F(SearchTest, CheckmateAndStalemateAtTheRoot) {
   EXPECT_EQ(Root(stalemate, 1, best), 19999);
 }
 
+TEST_F(SearchTest, DeepNodesStayWithinThePlyRecords) {
+  // A node at ply 47 with 13 plies left and a window at its score: null moves and internal
+  // deepening alternate below it, yet no node may go beyond the last ply record.
+  Position p = Prepare("r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -", 14);
+  ASSERT_EQ(search.maxTotalPly, 46);
+  const Position before = search.work;
+  const int e = Evaluate(search.work, -30000, 30000);
+  for (int side : {White, Black}) {
+    search.work.sideToMove = static_cast<u8>(side);
+    u16 best = NoMove16;
+    const int v = AlphaBeta(side, 46, 13, e - 1, e, best, 0);
+    EXPECT_GE(v, e - 1);
+    EXPECT_LE(v, e);
+    EXPECT_LE(search.pvTable[47][0], u32(SearchPlies - 47));
+  }
+  search.work.sideToMove = before.sideToMove;
+  EXPECT_EQ(std::memcmp(before.board + 1, search.work.board + 1, sizeof before - 1), 0);
+  (void)p;
+}
+
+TEST_F(SearchTest, ReplyExtensionsCountLegalMoves) {
+  struct Case {
+    const char* fen;
+    u32 fraction; // of the last root move searched, in 1/32 ply
+  };
+  const Case cases[] = {
+      {"7k/8/8/8/8/p7/P5r1/7K w - -", 24},       // Kxg2 alone is legal; Kg1 and Kh2 are generated
+      {"7k/8/8/4p3/4P3/p2P4/P5r1/7K w - -", 8}, // Kxg2 and d4
+      {"7k/8/8/8/8/p6p/P7/r6K w - -", 24},      // in check: Kh2 alone
+  };
+  for (const Case& c : cases) {
+    Position p = Prepare(c.fen, 2);
+    u16 best;
+    Root(p, 2, best);
+    EXPECT_EQ(search.plies[1].list.extensionFraction, c.fraction) << c.fen;
+  }
+}
+
 TEST_F(SearchTest, FiftyMoveRuleBeforeAnyMove) {
   Position p = FromFen("4k3/8/8/8/8/8/4P3/4K3 w - -");
   p.plyCount = 150;
@@ -272,6 +310,11 @@ TEST_F(SearchTest, DeepeningStopsEarly) {
   // In check with a single legal move (Kxa2): one iteration only.
   Position single = FromFen("7k/8/8/8/8/8/r7/K1r5 w - -");
   Think(single, ThinkAnalyse, 10);
+  EXPECT_EQ(search.iterationDepth, 2);
+  // Not in check, one legal move among three generated (Kxg2: g1 and h2 are attacked).
+  SetUp();
+  Position free = FromFen("7k/8/8/8/8/8/6r1/7K w - -");
+  Think(free, ThinkAnalyse, 10);
   EXPECT_EQ(search.iterationDepth, 2);
   // A mate in one found at depth 1 ends the search.
   SetUp();
