@@ -56,7 +56,10 @@ bool EnterHomeDirectory(const std::string& requested) {
   for (const char* name : SeedFiles) {
     const fs::path target = home / name;
     if (fs::exists(target, error) || source.empty()) continue;
-    fs::copy_file(source / name, target, error); // a missing seed leaves that file's defaults in force
+    // Beside the executable in a build folder; in share/kestrin once installed.
+    fs::path seed = source / name;
+    if (!fs::exists(seed, error)) seed = source.parent_path() / "share" / "kestrin" / name;
+    fs::copy_file(seed, target, error); // a missing seed leaves that file's defaults in force
   }
   fs::current_path(home, error);
   if (error) {

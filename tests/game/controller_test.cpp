@@ -1,0 +1,201 @@
+// The window game's rules without a window: clocks, labels, panel texts, board geometry,
+// the menu table, dialog values and the click sequence.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "board/types.h"
+#include "book/book.h"
+#include "game/boardgeometry.h"
+#include "game/clocks.h"
+#include "game/commands.h"
+#include "game/controller.h"
+#include "game/dialogvalues.h"
+#include "game/paneltext.h"
+#include "notation/history.h"
+#include "search/engine.h"
+#include "search/limits.h"
+#include "support/fixtures.h"
+#include "support/gamereset.h"
+#include "support/recordingfrontend.h"
+
+namespace kestrin {
+namespace {
+
+using test::FromFen;
+
+TEST(Clocks, RemainingAndUsedTimes) {
+  struct Case {
+    int plies, whiteUsed, blackUsed, runningMs, minutes, increment;
+    const char* texts[4];
+  } cases[] = {
+      // 1.e4 e5 2.Nf3: White 12.34 s, Black 5 s stored plus 3 s running.
+      {3, 1234, 500, 3000, 5, 5, {"4:58", "0:12", "4:57", "0:08"}},
+      // White to move: the running time is White's.
+      {2, 1000, 700, 5000, 5, 5, {"4:50", "0:15", "4:58", "0:07"}},
+      // Overstepped: no negative times.
+      {4, 40000, 100, 0, 1, 0, {"0:00", "6:40", "0:59", "0:01"}},
+  };
+  for (const Case& c : cases) {
+    const ClockFace face = ComputeClocks(c.plies, c.whiteUsed, c.blackUsed, c.runningMs, c.minutes, c.increment);
+    const int seconds[4] = {face.whiteRemaining, face.whiteUsed, face.blackRemaining, face.blackUsed};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(ClockText(seconds[i]), c.texts[i]) << "plies " << c.plies << " field " << i;
+  }
+}
+
+TEST(Labels, FourModes) {
+  struct Case {
+    int humanSide;
+    const char* white;
+    const char* black;
+  } cases[] = {{1, "Ann", EngineLabel}, {2, EngineLabel, "Ann"}, {3, "Ann", "Ann"}, {4, EngineLabel, EngineLabel}};
+  for (const Case& c : cases) {
+    const PlayerLabels labels = LabelsFor(c.humanSide, "Ann");
+    EXPECT_EQ(labels.white, c.white) << c.humanSide;
+    EXPECT_EQ(labels.black, c.black) << c.humanSide;
+  }
+}
+
+TEST(PanelText, MaterialAndMoveNumber) {
+  struct Case {
+    const char* fen;
+    const char* material;
+    const char* moveNumber;
+  } cases[] = {
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", "White:\nBlack:", "Move # 0"},
+      {"4k3/pppp4/8/8/8/8/PP6/R3K3 w - - 0 1", "White:1R\nBlack:2p", "Move # 0"},
+      {"4k3/8/8/8/8/8/8/Q3K2B b - - 0 1", "White:Q, 1B\nBlack:", "Move # 1"},
+      {"4k3/8/8/8/8/8/4q3/3QK3 w - - 0 1", "White:\nBlack:", "Move # 0  CHECK!"},
+  };
+  for (const Case& c : cases) {
+    const Position p = FromFen(c.fen);
+    EXPECT_EQ(MaterialText(p), c.material) << c.fen;
+    EXPECT_EQ(MoveNumberText(p), c.moveNumber) << c.fen;
+  }
+}
+
+TEST(BoardGeometry, SizesSquaresAndColours) {
+  EXPECT_EQ(SquareSizeFor(766, 540, false), 64);
+  EXPECT_EQ(SquareSizeFor(766, 540, true), (540 - 145) / 8);
+  EXPECT_EQ(SquareSizeFor(300, 100, false), MinimumSquareSize);
+  struct Case {
+    int x, y;
+    bool flipped, onBoard;
+    int file, row;
+  } cases[] = {{11, 11, false, true, 0, 0},   {11, 11, true, true, 7, 7},   {10 + 64 * 4 + 1, 10 + 64 * 6 + 5, false, true, 4, 6},
+               {9, 40, false, false, 0, 0},   {10 + 64 * 8, 40, false, false, 0, 0}};
+  for (const Case& c : cases) {
+    int file = -1, row = -1;
+    ASSERT_EQ(SquareAtPoint(c.x, c.y, 64, c.flipped, file, row), c.onBoard) << c.x << "," << c.y;
+    if (!c.onBoard) continue;
+    EXPECT_EQ(file, c.file);
+    EXPECT_EQ(row, c.row);
+    int x = 0, y = 0;
+    SquareOrigin(file, row, 64, c.flipped, x, y);
+    EXPECT_TRUE(c.x >= x && c.x < x + 64 && c.y >= y && c.y < y + 64) << "origin of the square found";
+  }
+  const Rgb tenth = BookFrameColour(9), second = BookFrameColour(1), first = BookFrameColour(0);
+  EXPECT_EQ(tenth.g, 221);
+  EXPECT_EQ(tenth.r + tenth.b, second.r + second.b);
+  EXPECT_EQ(first.b, 221);
+}
+
+TEST(MenuTable, IdsChecksAndEnabling) {
+  std::set<int> seen;
+  for (const MenuItem& item : MenuTable())
+    if (item.text) EXPECT_TRUE(seen.insert(item.id).second || item.id == command::New) << item.text;
+  for (int id : {command::CopyGameState, command::PasteTranscript, command::BookEdit, command::DisplayPv,
+                 command::DisplayEval, command::NetConnect, command::SetupBoard})
+    EXPECT_FALSE(MenuEnabled(id)) << id;
+  for (int id : {command::New, command::Analyze, command::ResetClock, 151, 1239, command::Experiment})
+    EXPECT_TRUE(MenuEnabled(id)) << id;
+  EXPECT_EQ(seen.size(), 65u) << "every command of the window has its item";
+
+  ResetController();
+  EXPECT_TRUE(RunCommand(153));
+  EXPECT_EQ(searchSettings.maxPly, 3);
+  EXPECT_TRUE(MenuChecked(153));
+  EXPECT_FALSE(MenuChecked(command::Ply26));
+  EXPECT_TRUE(RunCommand(command::Ply26));
+  EXPECT_EQ(searchSettings.maxPly, 26);
+  EXPECT_FALSE(RunCommand(command::PastePosition)) << "a disabled command does nothing";
+}
+
+TEST(DialogValues, NumbersAndNames) {
+  const std::pair<const char*, long long> numbers[] = {
+      {"", 0}, {"17", 17}, {"-4", -4}, {"12abc", 12}, {"abc", 0}, {"99999999999999999999", 1000000000}};
+  for (const auto& [text, value] : numbers) EXPECT_EQ(ParseDialogNumber(text), value) << text;
+  EXPECT_EQ(ClampTimeControl(-3), 0);
+  EXPECT_EQ(ClampTimeControl(5000000), MaxTimeControlValue);
+  EXPECT_EQ(CleanPlayerName("Ann\nSmith"), "AnnSmith");
+  EXPECT_EQ(CleanPlayerName(std::string(50, 'x')).size(), 37u);
+  // 18 two-byte letters are 36 bytes; the nineteenth would split.
+  std::string accents;
+  for (int i = 0; i < 20; ++i) accents += "\xc3\xa9";
+  EXPECT_EQ(CleanPlayerName(accents).size(), 36u);
+}
+
+class ControllerGame : public testing::Test {
+protected:
+  void SetUp() override {
+    test::InitTablesOnce();
+    test::ResetGame();
+    ResetController();
+    HumanSide = 3; // no engine thread here: the engine moves for nobody
+    ReadyEvent.Set();
+  }
+  test::RecordingScope shown;
+};
+
+TEST_F(ControllerGame, ClicksSelectMoveAndBrowse) {
+  struct Step {
+    int file, row;
+    int selected; // after the click
+    int moved;
+  } steps[] = {
+      {4, 1, NoSelection, 0}, // a black pawn while White is to move
+      {4, 4, NoSelection, 0}, // an empty square with nothing selected
+      {4, 6, 4 + 8 * 6, 0},   // e2
+      {3, 6, 3 + 8 * 6, 0},   // another own man: d2 instead
+      {3, 3, 3 + 8 * 6, 0},   // d2-d5 is no move: the selection stays
+      {3, 4, NoSelection, 1}, // d2-d4
+      {4, 1, 4 + 8 * 1, 0},   // e7 now belongs to the side to move
+      {4, 3, NoSelection, 1}, // e7-e5
+      {3, 4, 3 + 8 * 4, 0},   // d4
+      {4, 3, NoSelection, 1}, // dxe5
+  };
+  for (const Step& s : steps) {
+    EXPECT_EQ(ClickSquare(s.file, s.row), s.moved) << s.file << "," << s.row;
+    EXPECT_EQ(controller.selectedSquare, s.selected) << s.file << "," << s.row;
+  }
+  EXPECT_EQ(HistoryCount(), 3);
+  const std::pair<int, int> browsing[] = {{125, 3}, {105, 1}, {126, 2}, {104, 4}, {103, 1}, {106, 3}};
+  for (const auto& [button, ply] : browsing) {
+    EXPECT_TRUE(Browse(button));
+    EXPECT_EQ(GamePositionNow().plyCount, ply) << "button " << button;
+  }
+  EXPECT_TRUE(SelectMoveLine(0));
+  EXPECT_EQ(GamePositionNow().plyCount, 2);
+  EXPECT_EQ(HistoryCount(), 3) << "browsing keeps the record";
+}
+
+TEST_F(ControllerGame, KeysAndBookFrames) {
+  EXPECT_EQ(MainWindowKey('l'), command::NextPgnGame);
+  EXPECT_EQ(MainWindowKey('K'), command::PreviousPgnGame);
+  BookCreate();
+  ASSERT_EQ(ClickSquare(4, 6), 0);
+  ASSERT_EQ(ClickSquare(4, 4), 1);
+  EXPECT_EQ(MainWindowKey('5'), 0);
+  EXPECT_EQ(BookLookup(GamePositionNow()), 2);
+  ASSERT_TRUE(Browse(103));
+  ShowBookMoves();
+  ASSERT_EQ(controller.bookFrames.size(), 1u);
+  EXPECT_EQ(controller.bookFrames[0], std::make_pair(4 + 8 * 6, 4 + 8 * 4));
+  EXPECT_EQ(shown->LastInfo(), "# of Book Moves: 1 \n");
+  ASSERT_TRUE(Browse(104));
+  EXPECT_EQ(MainWindowKey('6'), 0);
+  EXPECT_EQ(BookLookup(GamePositionNow()), BookEmptyValue);
+}
+
+} // namespace
+} // namespace kestrin
