@@ -57,53 +57,59 @@ void ShowGameChanged() {
 
 void Ponder() {
   PromotionChoice = Queen;
-  Position local = GameSnapshot();
-  // The reply the engine expects: the second entry of its principal variation.
-  const u32* row = search.pvTable[1];
+  Position local;
   bool predicted = false;
-  if (row[0] >= 2) {
-    static const int kingFrom[4] = {E1, E1, E8, E8};
-    int from = row[2] & 0xFF;
-    const int to = (row[2] >> 8) & 0xFF;
-    if (from >= CastleWhiteShort && from <= CastleBlackLong) from = kingFrom[from - CastleWhiteShort];
-    int outFrom = 0, outTo = 0;
-    predicted = from >= A8 && from <= H1 && to >= A8 && to <= H1 &&
-                EnterHumanMove(local, from % 10 - 2, from / 10 - 2, to % 10 - 2, to / 10 - 2, local.sideToMove, 0, 0,
-                               nullptr, outFrom, outTo) == 1;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    local = gamePosition;
+    // The reply the engine expects: the second entry of its principal variation.
+    const u32* row = search.pvTable[1];
+    if (row[0] >= 2) {
+      static const int kingFrom[4] = {E1, E1, E8, E8};
+      int from = row[2] & 0xFF;
+      const int to = (row[2] >> 8) & 0xFF;
+      if (from >= CastleWhiteShort && from <= CastleBlackLong) from = kingFrom[from - CastleWhiteShort];
+      int outFrom = 0, outTo = 0;
+      predicted = from >= A8 && from <= H1 && to >= A8 && to <= H1 &&
+                  EnterHumanMove(local, from % 10 - 2, from / 10 - 2, to % 10 - 2, to / 10 - 2, local.sideToMove, 0,
+                                 0, nullptr, outFrom, outTo) == 1;
+    }
+    // Idle to pondering in one step: a request that came first (the opponent has already
+    // moved) wins, and the thread takes it up instead.
+    int idle = 0;
+    if (predicted && !EngineBusy.compare_exchange_strong(idle, 2)) return;
+    if (predicted) {
+      PonderPosition = local;
+      EngineMode = 1;
+    }
   }
   if (!predicted) {
     SetInfoText("No valid move to ponder.");
-  } else {
-    SetTimeTarget(local.sideToMove);
-    {
-      std::lock_guard<std::mutex> lock(GameMutex());
-      PonderPosition = local;
-    }
-    SetInfoText("Pondering...");
-    EngineMode = 1;
-    EngineBusy = 2;
-    Think(local, ThinkPonder, searchSettings.maxPly);
-    if (EngineMode != 1 && AbortFlag <= 0) {
-      if (EngineMode == 2) {
-        EngineMode = 0;
-        {
-          std::lock_guard<std::mutex> lock(GameMutex());
-          gamePosition = local;
-        }
-        if (!WinboardMode) {
-          ShowGameChanged();
-          JudgeGameWithMessages();
-        }
-        GoEvent.Set();
-      } else if (EngineMode == 3) {
-        GoEvent.Set();
-      }
-    }
+    return;
   }
-  EngineMode = 0;
-  EngineBusy = 0;
-  std::lock_guard<std::mutex> lock(GameMutex());
-  ClearPosition(PonderPosition);
+  SetTimeTarget(local.sideToMove);
+  SetInfoText("Pondering...");
+  const int pliesBefore = local.plyCount;
+  Think(local, ThinkPonder, searchSettings.maxPly);
+  // Hit or miss is settled here once, under the lock the opponent's move is entered under:
+  // a move entered before this point has set the mode, one entered after finds the engine idle.
+  bool played = false, wake = false;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    const int mode = EngineMode;
+    played = local.plyCount != pliesBefore; // a hit answered from the ponder search
+    if (played) gamePosition = local;
+    // The opponent has moved: whatever the ponder search did, the thread looks at the game again.
+    wake = (mode == 2 || mode == 3) && AbortFlag != 3;
+    EngineMode = 0;
+    ClearPosition(PonderPosition);
+    EngineBusy = wake ? 1 : 0;
+  }
+  if (played && !WinboardMode) {
+    ShowGameChanged();
+    JudgeGameWithMessages();
+  }
+  if (wake) GoEvent.Set();
 }
 
 void EngineThread() {
@@ -115,8 +121,9 @@ void EngineThread() {
       EngineBusy = 1;
       EngineMode = 1;
       Think(gamePosition, ThinkAnalyse, AnalysisDepth);
-      EngineBusy = 0;
+      // The mode before the busy flag: a request seeing the engine idle must not find it busy analysing.
       EngineMode = 0;
+      EngineBusy = 0;
       if (AnalyseRequest == 1) continue;
     }
     ReadyEvent.Reset();
@@ -136,8 +143,8 @@ void EngineThread() {
       if (AbortFlag == 3) break;
       if (!WinboardMode) JudgeGameWithMessages();
     }
-    EngineBusy = 0;
     EngineMode = 0;
+    EngineBusy = 0;
     if (bothSides && HumanSide == 4) HumanSide = 3;
     const int human = HumanSide;
     if (searchSettings.ponderEnabled && AbortFlag != 3 && (human == 1 || human == 2) &&
@@ -172,19 +179,24 @@ void StopEngineThread() {
 }
 
 void StartEngine(int kind) {
-  if (EngineMode > 0 || EngineBusy != 0) return;
+  if (EngineMode > 0) return;
   if (kind == 0 && HumanSide == 3) return;
+  // Busy from the request on, not only once the thread has woken: whoever waits for the
+  // engine right after starting it (a ping after go) must wait for this search. Taken in
+  // one step, so that the thread cannot start pondering in between.
+  int idle = 0;
+  if (!EngineBusy.compare_exchange_strong(idle, 1)) return;
   AnalyseRequest = kind == 0 ? 0 : 1;
   AbortFlag = 0; // a new request starts uncancelled
-  // Busy from the request on, not only once the thread has woken: whoever waits for the
-  // engine right after starting it (a ping after go) must wait for this search.
-  EngineBusy = 1;
   GoEvent.Set();
 }
 
 void WaitForEngine(bool moveNow) {
   while (EngineBusy != 0) {
-    if (moveNow) AbortFlag = 1;
+    // A ponder without a hit and an analysis have no end of their own: waiting for them
+    // would be waiting for good. They are cancelled; neither has a move to play.
+    if (EngineMode == 1) AbortFlag = 3;
+    else if (moveNow) AbortFlag = 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 }
@@ -218,7 +230,10 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
 namespace kestrin {
 
 void NewGame(bool show) {
+  // The engine is idle before the record is emptied: a move it was about to record
+  // belongs to the old game.
   AbortFlag = 3;
+  WaitForEngine();
   whiteUsed = 0;
   blackUsed = 0;
   {
@@ -227,7 +242,6 @@ void NewGame(bool show) {
     ResetGameRecord();
   }
   CurrentFrontend().RefreshPanel(true);
-  WaitForEngine();
   if (show) {
     RebuildTranscript(GameSnapshot().plyCount - 2);
     CurrentFrontend().RefreshPanel(true);

@@ -1,11 +1,14 @@
 #include "search/think.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 
 #include "board/attacks.h"
 #include "board/gameend.h"
+#include "board/legality.h"
+#include "board/movegen.h"
 #include "board/moveentry.h"
 #include "book/book.h"
 #include "eval/pawns.h"
@@ -30,6 +33,14 @@ namespace {
 constexpr int MaxFullWidthPly = 46;
 constexpr int BookPlyLimit = 70;
 constexpr int NoBookMove = -30000;
+constexpr u32 MinClockCheckNodes = 1000, MaxClockCheckNodes = 100000;
+// Kept back from the clock for what moves cost outside the search (passing them through the
+// interface, waking the engine thread, the gap to the next clock reading): the last half
+// second still pays for many quick moves.
+constexpr double LatencyReserveSeconds = 0.5;
+constexpr int SuddenDeathMoves = 50;
+// Longer than any game's clock: what the protocol gives beyond it is taken as this.
+constexpr double MaxClockSeconds = 1e6;
 
 double ElapsedSeconds() { return (ClockMilliseconds() - search.searchStart) * 0.001; }
 
@@ -39,6 +50,21 @@ int FindRootMove(u16 move) {
   for (u32 i = 0; i < list.quietCount; ++i)
     if (LowMove(list.moves[i]) == move) return static_cast<int>(i);
   return -1;
+}
+
+// The first legal move of `position` in generation order, for a think stopped before its
+// first root move was searched. False when there is none.
+bool FirstLegalMove(const Position& position, Move& found) {
+  MoveList list;
+  GenerateMoves(position.sideToMove, position, list);
+  bool any = false;
+  ForEachMove(list, [&](Move m) {
+    if (!any && IsLegalMove(position, m, position.sideToMove)) {
+      found = m;
+      any = true;
+    }
+  });
+  return any;
 }
 
 void WaitOutTargetTime() {
@@ -51,6 +77,14 @@ void WaitOutTargetTime() {
 
 long long ElapsedHundredths() { return (ClockMilliseconds() - search.searchStart) / 10; }
 
+u32 ClockCheckNodes() {
+  // About a hundredth of the target between readings even at a million nodes a second,
+  // and never more than the long-standing 100,000.
+  const double nodes = search.targetSeconds * 10000.0;
+  if (!(nodes < MaxClockCheckNodes)) return MaxClockCheckNodes;
+  return nodes < MinClockCheckNodes ? MinClockCheckNodes : static_cast<u32>(nodes);
+}
+
 void AllocateTime(double remaining, int movesToGo, double increment) {
   int ply;
   {
@@ -58,15 +92,25 @@ void AllocateTime(double remaining, int movesToGo, double increment) {
     ply = gamePosition.plyCount;
   }
   const int half = ply / 2;
+  // Whatever an interface sends, the clock is a finite time (not a number counts as none left).
+  remaining = remaining > 0 ? std::min(remaining, MaxClockSeconds) : 0.0;
+  increment = increment > 0 ? std::min(increment, MaxClockSeconds) : 0.0;
+  const double usable = std::max(remaining - LatencyReserveSeconds, 0.0);
   double target;
   if (movesToGo > 0) {
-    target = remaining / (movesToGo - (half % movesToGo) + 1);
+    target = usable / (static_cast<double>(movesToGo) - half % movesToGo + 1);
   } else {
     int divisor = ply < 60 ? 56 - half : ply < 134 ? 88 - half : ply < 210 ? 118 - half : 2 * ply + 10 - half;
-    target = remaining / divisor + increment;
+    // Sudden death: nothing comes back, so every move plans for a long game still to come.
+    if (increment == 0 && divisor < SuddenDeathMoves) divisor = SuddenDeathMoves;
+    target = usable / divisor + increment;
   }
-  if (target + 1.0 > remaining) target = remaining * 0.5;
-  if (target < 0.01) target = 0.01;
+  // Close to the end of the clock no move takes more than half of what is left; a share
+  // that is already smaller stays (raising it to the half would halve the clock every move).
+  if (target + 1.0 > remaining) target = std::min(target, usable * 0.5);
+  // The least a move gets, but no more than a hundredth of what is usable: the last second
+  // has to last many moves.
+  target = std::max(target, std::clamp(usable * 0.01, 0.001, 0.01));
   double extra = 1.7 * target;
   if (extra + target + 5.0 > remaining) extra = 0;
   search.extraSeconds = static_cast<float>(extra);
@@ -144,8 +188,9 @@ void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove) {
 
 int Think(Position& position, int mode, int maxDepth) {
   search.nodeCount = 0;
-  search.nextClockCheck = 100000;
+  search.nextClockCheck = ClockCheckNodes();
   search.previousScore = 0;
+  search.rootScore = 0; // no score of an earlier think may stand for this one
   search.firstMoveSeconds = 0;
   search.searchOnly = mode == ThinkAnalyse;
   PromotionChoice = Queen;
@@ -157,9 +202,11 @@ int Think(Position& position, int mode, int maxDepth) {
     std::lock_guard<std::mutex> lock(GameMutex());
     search.work = position;
   }
-  search.searchStart = ClockMilliseconds();
-  search.rootSide = position.sideToMove;
+  // From here on only the copy is read: the given position may be the game's, which the
+  // opponent's side changes under the game lock.
   ReadyEvent.Set();
+  search.searchStart = ClockMilliseconds();
+  search.rootSide = search.work.sideToMove;
 
   // A side that could take the enemy king has nothing to think about: no such position
   // arises in play, and searching it would take a king off the board.
@@ -171,7 +218,8 @@ int Think(Position& position, int mode, int maxDepth) {
     std::lock_guard<std::mutex> lock(GameMutex());
     bookValue = ChooseBookMove(search.work);
   }
-  if (bookValue != NoBookMove) {
+  bool played = bookValue != NoBookMove;
+  if (played) {
     search.previousScore = 10 * bookValue;
     search.iterationDepth = 1;
     search.pvTable[1][0] = 1;
@@ -207,21 +255,30 @@ int Think(Position& position, int mode, int maxDepth) {
     if (std::abs(search.rootScore) < 9999) search.previousScore = search.rootScore;
     if (AbortFlag == 3) return 0;
     search.work = root;
-    const int index = FindRootMove(bestSlot);
+    // The mode is read once: a ponder hit that lands later is the engine thread's to settle.
     const bool play = mode == ThinkPlay || (mode == ThinkPonder && EngineMode == 2);
-    if (index >= 0 && mode != ThinkAnalyse && std::abs(search.previousScore) < 9998 && play) {
+    const MoveList* list = &search.plies[1].list;
+    int index = FindRootMove(bestSlot);
+    MoveList fallback;
+    // Told to move before the first root move was searched: any legal move beats none.
+    if (play && index < 0 && FirstLegalMove(root, fallback.moves[0])) {
+      list = &fallback;
+      index = 0;
+    }
+    if (play && index >= 0 && std::abs(search.previousScore) < 9998) {
       if (searchSettings.waitFlag && !WinboardMode) WaitOutTargetTime();
-      const MoveList& list = search.plies[1].list;
       std::lock_guard<std::mutex> lock(GameMutex());
-      RecordMove(nullptr, list, index, search.work);
+      RecordMove(nullptr, *list, index, search.work);
       MoveUndo undo;
-      MakeMove(search.work, list.moves[index], undo, Queen);
+      MakeMove(search.work, list->moves[index], undo, Queen);
       gameState = GameInProgress;
+      played = true;
     }
   }
 
   search.searchEnd = ClockMilliseconds();
-  if (mode == ThinkPlay || (mode == ThinkPonder && EngineMode == 2)) {
+  // Only a move made is reported: otherwise the last recorded move, the opponent's, would go out.
+  if (played) {
     // The game is judged on the position after the move just played.
     int status = gameState;
     if (CheckGameEnd(search.work, 0, status)) {
@@ -238,7 +295,7 @@ int Think(Position& position, int mode, int maxDepth) {
       }
       SendMove();
       if (gameState == GameInProgress) ResignOrOfferDraw(search.previousScore);
-      else ReportResult(position);
+      else ReportResult(search.work);
       return search.previousScore;
     }
     CurrentFrontend().RefreshBoard();

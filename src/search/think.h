@@ -26,6 +26,10 @@ void StartIteration(const Position& position);
 // Called by the search before each root move.
 void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove);
 
+// Nodes between two readings of the clock in the search: fewer for a short target, so that
+// the reading that ends the think comes soon after the target.
+u32 ClockCheckNodes();
+
 // Hundredths of a second since the think started.
 long long ElapsedHundredths();
 

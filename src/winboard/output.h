@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "board/position.h"
+#include "search/searchstate.h"
 
 namespace kestrin {
 
@@ -25,12 +26,13 @@ void SendStat01(int next);
 void SendMove();
 void ReportResult(const Position& position);
 void ResignOrOfferDraw(int score);
-// The resign and draw counters and the draw-acceptance flag.
+// The resign and draw counters and the draw-acceptance flag. The engine thread sets the
+// flag after its move while the protocol thread may read it for an offer.
 struct DrawState {
   int losingCount = 0;
   int drawishCount = 0;
   int notBetterCount = 0;
-  int acceptDraw = 0;
+  Shared<int> acceptDraw;
 };
 extern DrawState drawState;
 

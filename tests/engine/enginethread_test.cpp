@@ -1,7 +1,10 @@
+// The engine thread under the engine mode's rules, its protocol lines captured: ponder hits and
+// misses wherever they land, a move-now before any root move, self-play to the end.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -9,10 +12,10 @@
 
 #include "board/attacks.h"
 #include "board/gameend.h"
-#include "board/makemove.h"
 #include "book/book.h"
 #include "notation/history.h"
 #include "notation/newgame.h"
+#include "platform/clock.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
 #include "search/limits.h"
@@ -25,210 +28,167 @@ namespace kestrin {
 namespace {
 
 std::mutex linesMutex;
-std::vector<std::string> protocolLines;
+std::vector<std::string> moveLines; // the "move" lines the engine sent
 
-void CaptureLine(std::string_view line) {
+void Capture(std::string_view line) {
   std::lock_guard<std::mutex> lock(linesMutex);
-  protocolLines.emplace_back(line);
+  if (line.rfind("move ", 0) == 0) moveLines.emplace_back(line.substr(5, line.size() - 6));
 }
 
-// The engine thread under the engine mode's rules (no window, time from the target set
-// here), with its protocol lines captured instead of written.
-class EngineThreadTest : public ::testing::Test {
-public:
+// The real clock, which runs `action` on the engine thread at its `readingsLeft`-th reading
+// among those taken while `counted` holds: a way to land an event between any two steps of a think.
+std::atomic<int> readingsLeft{0};
+std::atomic<long long> lastReading{0};
+std::function<bool()> counted;
+std::function<void()> action;
+std::mutex ponderMutex;
+Position pondered; // PonderPosition as the engine thread last read the clock while pondering
+
+std::int64_t SteadyMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+std::int64_t HookedClock() {
+  lastReading = SteadyMilliseconds();
+  if (EngineBusy == 2 && readingsLeft > 0) {
+    std::lock_guard<std::mutex> lock(ponderMutex);
+    pondered = PonderPosition;
+  }
+  if (readingsLeft > 0 && counted() && readingsLeft.fetch_sub(1) == 1) action();
+  return SteadyMilliseconds();
+}
+
+template <typename Condition>
+bool WaitUntil(Condition done, double seconds = 20) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return done();
+}
+
+bool Enter(const std::string& move) {
+  return HumanMoveEntered(move[0] - 'a', '8' - move[1], move[2] - 'a', '8' - move[3], 0) == 1;
+}
+
+// The opponent's legal reply that leads to the pondered position (`hit`), or another one.
+std::string Reply(bool hit) {
+  Position game;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    game = gamePosition;
+  }
+  MoveList list;
+  GenerateMoves(game.sideToMove, game, list);
+  std::string found[2]; // another move, the predicted one
+  ForEachMove(list, [&](Move m) {
+    Position p = game;
+    test::Play(p, test::CoordinateOf(m));
+    std::lock_guard<std::mutex> lock(ponderMutex);
+    const bool predicted = std::memcmp(&p, &pondered, sizeof p) == 0;
+    if (found[predicted].empty() && !IsInCheck(game.sideToMove, p)) found[predicted] = test::CoordinateOf(m);
+  });
+  return hit && !found[1].empty() ? found[1] : found[0];
+}
+
+class EngineThread : public ::testing::Test {
+protected:
   void SetUp() override {
     if (!transpositionTable.buckets) AllocateTranspositionTable(18);
     ClearTranspositionTable();
     BookCreate();
     ResetSearchState();
     ResetSearchSettings();
-    {
-      std::lock_guard<std::mutex> lock(linesMutex);
-      protocolLines.clear();
-    }
-    SetProtocolWriter(CaptureLine);
+    SetProtocolWriter(Capture);
+    SetClockSource(HookedClock);
     WinboardMode = 1;
-    ResetGameRecord();
-    gameState = GameInProgress;
-    search.targetSeconds = 0.2f;
-    search.extraSeconds = 0.0f;
     StartEngineThread();
   }
-
   void TearDown() override {
     StopEngineThread();
+    SetClockSource(nullptr);
     SetProtocolWriter(nullptr);
     WinboardMode = 0;
     HumanSide = 1;
-    searchSettings.ponderEnabled = 0;
   }
 
-  static Position Game() {
-    std::lock_guard<std::mutex> lock(GameMutex());
-    return gamePosition;
-  }
-
-  // Waits until `done` holds, at most `seconds`.
-  template <typename Condition>
-  static bool WaitUntil(Condition done, double seconds = 20) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // A fresh game with the engine as Black, the hook armed for the `reading`-th reading while `when` holds.
+  static void NewGameWithHook(int reading, std::function<bool()> when, std::function<void()> what) {
+    NewGame(false);
+    gameState = GameInProgress;
+    search.targetSeconds = 0.2f;
+    HumanSide = 1;
+    {
+      std::lock_guard<std::mutex> lock(linesMutex);
+      moveLines.clear();
     }
-    return true;
+    {
+      std::lock_guard<std::mutex> lock(ponderMutex);
+      ClearPosition(pondered);
+    }
+    lastReading = SteadyMilliseconds();
+    counted = std::move(when);
+    action = std::move(what);
+    readingsLeft = reading;
   }
 
-  static int Plies() { return HistoryCount(); }
-
-  static bool Enter(const std::string& coordinates) {
-    const int fromFile = coordinates[0] - 'a', fromRow = '8' - coordinates[1];
-    const int toFile = coordinates[2] - 'a', toRow = '8' - coordinates[3];
-    return HumanMoveEntered(fromFile, fromRow, toFile, toRow, 0) == 1;
-  }
-
-  // Every recorded move replays legally from the start.
-  static void ExpectRecordLegal() {
+  // The engine's moves (every other ply from the second, or all) are the recorded ones, each
+  // sent once, and the record replays legally.
+  static void ExpectMovesSentAsRecorded(int plies, bool all = false) {
+    const std::size_t sent = all ? plies : plies / 2;
+    ASSERT_TRUE(WaitUntil([&] {
+      std::lock_guard<std::mutex> lock(linesMutex);
+      return HistoryCount() == plies && moveLines.size() >= sent;
+    })) << HistoryCount();
     std::lock_guard<std::mutex> lock(GameMutex());
+    std::vector<std::string> recorded;
     Position p = startPosition;
-    for (int ply = 1; ply <= HistoryCount(); ++ply) {
+    for (int ply = 1; ply <= plies; ++ply) {
+      if (all || ply % 2 == 0) recorded.emplace_back(PlyText(gameHistory, ply));
       Position next;
       ReplayToPly(gameHistory, startPosition, next, ply + 1);
+      ASSERT_EQ(next.plyCount, p.plyCount + 1) << "ply " << ply << " does not replay";
       ASSERT_FALSE(IsInCheck(p.sideToMove, next)) << "ply " << ply << " leaves the king in check";
-      ASSERT_EQ(next.plyCount, p.plyCount + 1) << "ply " << ply << " did not replay";
       p = next;
     }
+    std::lock_guard<std::mutex> lines(linesMutex);
+    EXPECT_EQ(moveLines, recorded);
   }
 };
 
-TEST_F(EngineThreadTest, PlaysWhenItIsItsTurnAndAnswersMoves) {
-  HumanSide = 1;
-  searchSettings.maxPly = 3;
+TEST_F(EngineThread, PonderHitOrMissAtEveryClockReading) {
+  searchSettings.ponderEnabled = 1;
+  searchSettings.maxPly = 5; // the ponder search also ends by itself, before or after the reply
+  for (int reading = 1; reading <= 12; ++reading)
+    for (bool hit : {true, false}) {
+      SCOPED_TRACE(std::to_string(reading) + (hit ? ": hit" : ": miss"));
+      NewGameWithHook(reading, [] { return EngineBusy == 2; }, [hit] { Enter(Reply(hit)); });
+      ASSERT_TRUE(Enter("e2e4"));
+      // Fewer readings than that: the reply comes once the thread has been quiet for a while.
+      WaitUntil([] { return HistoryCount() >= 3 || (EngineBusy == 2 && SteadyMilliseconds() - lastReading > 5) ||
+                            (HistoryCount() == 2 && EngineBusy == 0); });
+      if (readingsLeft.exchange(0) > 0) ASSERT_TRUE(Enter(Reply(hit)));
+      ExpectMovesSentAsRecorded(4);
+    }
+}
+
+TEST_F(EngineThread, MoveNowBeforeTheFirstRootMovePlaysALegalMove) {
+  NewGameWithHook(1, [] { return EngineBusy == 1; }, [] { AbortFlag = 1; });
   ASSERT_TRUE(Enter("e2e4"));
-  ASSERT_TRUE(WaitUntil([] { return Plies() == 2 && EngineBusy == 0; }));
-  EXPECT_EQ(Game().sideToMove, White);
-  std::lock_guard<std::mutex> lock(linesMutex);
-  ASSERT_FALSE(protocolLines.empty());
-  EXPECT_EQ(protocolLines.back().rfind("move ", 0), 0u) << protocolLines.back();
+  ExpectMovesSentAsRecorded(2);
 }
 
-TEST_F(EngineThreadTest, BusyFromTheRequestOn) {
-  // A wait right after the request must not slip in before the engine thread has woken.
-  HumanSide = 2;
-  searchSettings.maxPly = 28;
-  search.targetSeconds = 1000.0f; // a search that cannot be over before the check below
-  StartEngine(0);
-  EXPECT_NE(EngineBusy, 0);
-  WaitForEngine(true); // move now
-  EXPECT_EQ(Plies(), 1);
-  // Not the engine's turn: it wakes, finds nothing to do and is idle again.
-  StartEngine(0);
-  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0; }, 5));
-  EXPECT_EQ(Plies(), 1);
-}
-
-TEST_F(EngineThreadTest, IllegalOpponentMoveChangesNothing) {
-  HumanSide = 1;
-  const Position before = Game();
-  EXPECT_FALSE(Enter("e2e5"));
-  EXPECT_FALSE(Enter("e7e5"));
-  EXPECT_EQ(std::memcmp(&before, &gamePosition, sizeof before), 0);
-  EXPECT_EQ(Plies(), 0);
-}
-
-TEST_F(EngineThreadTest, MoveNowAndCancel) {
-  HumanSide = 2; // the engine has White
-  searchSettings.maxPly = 28;
-  search.targetSeconds = 1000.0f;
-  StartEngine(0);
-  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && search.nodeCount > 1000; }));
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  AbortFlag = 1; // play the best move found so far
-  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0; }, 5));
-  EXPECT_EQ(Plies(), 1);
-
-  ASSERT_TRUE(Enter("e7e5") || Enter("d7d5") || Enter("g8f6")); // the human has Black
-  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && search.nodeCount > 1000; }));
-  const int plies = Plies();
-  AbortFlag = 3; // stop without playing
-  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0; }, 5));
-  EXPECT_EQ(Plies(), plies);
-}
-
-TEST_F(EngineThreadTest, AnalysisStartsStopsAndNeverPlays) {
-  HumanSide = 3;
-  search.targetSeconds = 1200.0f;
-  StartEngine(1);
-  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && EngineMode == 1 && search.iterationDepth >= 3; }));
-  StartEngine(1); // busy: does nothing
-  StartEngine(0);
-  EXPECT_EQ(AnalyseRequest, 1);
-  AnalyseRequest = 0;
-  AbortFlag = 3;
-  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0; }, 5));
-  EXPECT_EQ(Plies(), 0);
-  EXPECT_EQ(Game().plyCount, 1);
-}
-
-TEST_F(EngineThreadTest, SelfPlayToTheEnd) {
+TEST_F(EngineThread, SelfPlayToTheEnd) {
+  NewGameWithHook(0, [] { return false; }, [] {});
   searchSettings.maxPly = 1;
-  search.targetSeconds = 0.05f;
   HumanSide = 4;
   StartEngine(0);
   ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0 && gameState != GameInProgress; }, 120));
   EXPECT_EQ(HumanSide, 3);
-  EXPECT_GT(Plies(), 10);
+  EXPECT_GT(HistoryCount(), 10);
   int result = GameInProgress;
-  EXPECT_EQ(CheckGameEnd(Game(), 0, result), 1);
+  EXPECT_EQ(CheckGameEnd(gamePosition, 0, result), 1);
   EXPECT_EQ(result, gameState.load());
-  ExpectRecordLegal();
-}
-
-// The reply the engine is pondering on: the legal move that turns the game position into PonderPosition.
-std::string PredictedMove() {
-  std::lock_guard<std::mutex> lock(GameMutex());
-  MoveList list;
-  GenerateMoves(gamePosition.sideToMove, gamePosition, list);
-  std::string found;
-  ForEachMove(list, [&](Move m) {
-    Position p = gamePosition;
-    MoveUndo undo;
-    MakeMove(p, m, undo, Queen);
-    if (!IsInCheck(gamePosition.sideToMove, p) && std::memcmp(&p, &PonderPosition, sizeof p) == 0)
-      found = test::CoordinateOf(m);
-  });
-  return found;
-}
-
-// After 1. e4 and the engine's answer, the engine ponders; returns the reply it expects.
-std::string PonderAfterE4() {
-  searchSettings.ponderEnabled = 1;
-  searchSettings.maxPly = 28;
-  HumanSide = 1;
-  if (!EngineThreadTest::Enter("e2e4")) return "";
-  if (!EngineThreadTest::WaitUntil([] { return HistoryCount() == 2 && EngineBusy == 2; })) return "";
-  return PredictedMove();
-}
-
-TEST_F(EngineThreadTest, PonderHitAnswersFromThePonderSearch) {
-  const std::string predicted = PonderAfterE4();
-  ASSERT_FALSE(predicted.empty());
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  ASSERT_TRUE(Enter(predicted));
-  // The ponder search turns into the real one: the answer comes within its time target.
-  ASSERT_TRUE(WaitUntil([] { return Plies() == 4; }, 10));
-  EXPECT_EQ(Game().sideToMove, White);
-  ExpectRecordLegal();
-}
-
-TEST_F(EngineThreadTest, PonderMissSearchesTheRealPosition) {
-  const std::string predicted = PonderAfterE4();
-  ASSERT_FALSE(predicted.empty());
-  const std::string other = predicted == "a2a3" ? "h2h3" : "a2a3";
-  ASSERT_TRUE(Enter(other));
-  ASSERT_TRUE(WaitUntil([] { return Plies() == 4; }, 10));
-  EXPECT_EQ(std::string(PlyText(gameHistory, 3)).substr(0, 5), other.substr(0, 2) + "-" + other.substr(2, 2));
-  ExpectRecordLegal();
+  ExpectMovesSentAsRecorded(HistoryCount(), true);
 }
 
 } // namespace

@@ -1,81 +1,106 @@
+// The "Search Params" dialog's rules, and how much time a move gets and takes.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <mutex>
 
+#include "notation/history.h"
+#include "notation/newgame.h"
+#include "platform/clock.h"
+#include "search/engine.h"
 #include "search/limits.h"
+#include "search/searchstate.h"
+#include "search/think.h"
+#include "search/transposition.h"
+#include "support/fixtures.h"
 #include "support/recordingfrontend.h"
 
 namespace kestrin {
 namespace {
 
-class SearchParams : public ::testing::Test {
-protected:
-  void SetUp() override { ResetSearchSettings(); }
-  void TearDown() override { ResetSearchSettings(); }
-};
-
-TEST_F(SearchParams, Defaults) {
-  searchSettings.maxPly = 3;
-  searchSettings.hashingOn = 0;
+TEST(SearchParams, OutOfRangeValuesAreCorrectedAndReported) {
+  const struct {
+    SearchParamsValues entered;
+    i32 ply, seconds;
+    u32 nodes;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {{0, 5, 0, false}, 1, 5, 0, {"Max ply set to 1"}},
+      {{40, 0, 50, true}, 40, 0, 50000, {}}, // no upper limit on the ply
+      {{-2, -7, 0, false}, 1, 0, 0, {"Seconds set to 0", "Max ply set to 1"}},
+      {{10, 0, 5000000, false}, 10, 0, UINT32_MAX, {}}, // saturates instead of wrapping
+      {{10, 0, -5, false}, 10, 0, 0, {}},
+  };
+  for (const auto& c : cases) {
+    test::RecordingScope recording;
+    ApplySearchParams(c.entered);
+    std::vector<std::string> shown;
+    for (const auto& message : recording->messages) shown.push_back(message.first);
+    EXPECT_EQ(shown, c.messages) << c.entered.maxPly;
+    const SearchParamsValues now = CurrentSearchParams();
+    EXPECT_EQ(std::vector<long long>({now.maxPly, now.maxSecondsPerMove, searchSettings.maxNodes, now.wait}),
+              std::vector<long long>({c.ply, c.seconds, c.nodes, c.entered.wait}));
+  }
   ResetSearchSettings();
-  EXPECT_EQ(searchSettings.maxPly.load(), 28);
-  EXPECT_EQ(searchSettings.maxSecondsPerMove.load(), 0);
-  EXPECT_EQ(searchSettings.maxNodes.load(), 0u);
-  EXPECT_EQ(searchSettings.waitFlag.load(), 0);
-  EXPECT_EQ(searchSettings.timeMinutes.load(), 5);
-  EXPECT_EQ(searchSettings.timeIncrement.load(), 5);
-  EXPECT_EQ(searchSettings.ponderEnabled.load(), 0);
-  EXPECT_EQ(searchSettings.showSearchInfo.load(), 1);
-  EXPECT_EQ(searchSettings.hashSizeExponent.load(), 21);
-  EXPECT_EQ(searchSettings.hashingOn.load(), 1);
 }
 
-TEST_F(SearchParams, PlyBelowOneBecomesOneWithOneMessage) {
-  test::RecordingScope recording;
-  SearchParamsOutcome out = ApplySearchParams({0, 5, 0, false});
-  EXPECT_EQ(out.maxPly, 1);
-  EXPECT_TRUE(out.plyRaised);
-  EXPECT_FALSE(out.secondsReset);
-  ASSERT_EQ(recording->messages.size(), 1u);
-  EXPECT_EQ(recording->messages[0].first, "Max ply set to 1");
-  EXPECT_EQ(recording->messages[0].second, "Out of Range");
-  EXPECT_EQ(searchSettings.maxPly.load(), 1);
-  EXPECT_EQ(searchSettings.maxSecondsPerMove.load(), 5);
+void AllocateAtPly(double remaining, int movesToGo, double increment, int ply) {
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    gamePosition.plyCount = ply;
+  }
+  AllocateTime(remaining, movesToGo, increment);
 }
 
-TEST_F(SearchParams, NoUpperLimitOnThePly) {
-  test::RecordingScope recording;
-  EXPECT_EQ(ApplySearchParams({40, 0, 0, false}).maxPly, 40);
-  EXPECT_TRUE(recording->messages.empty());
-  EXPECT_EQ(searchSettings.maxPly.load(), 40);
+TEST(TimeControl, AllocationFromTheClock) {
+  const struct {
+    double remaining;
+    int movesToGo;
+    double increment;
+    int ply;
+    float target, extra;
+  } cases[] = {
+      {300, 0, 5, 1, 10.35f, 17.6f},  // 5 minutes + 5 s: a 56th of the clock plus the increment
+      {300, 40, 0, 1, 7.30f, 12.4f},  // 40 moves in 5 minutes: a 41st
+      {300, 40, 0, 79, 149.75f, 0},   // the last move before the control: half, and no extra time
+      {0.8f, 0, 2, 1, 0.15f, 0},      // near the end of the clock: never more than half of what is usable
+      {1e30, 0, 0, 1, 17857, 30357},  // a clock beyond any real one counts as a million seconds
+  };
+  for (const auto& c : cases) {
+    AllocateAtPly(c.remaining, c.movesToGo, c.increment, c.ply);
+    EXPECT_NEAR(search.targetSeconds, c.target, c.target * 0.01) << c.remaining << " " << c.ply;
+    EXPECT_NEAR(search.extraSeconds, c.extra, c.extra * 0.01) << c.remaining << " " << c.ply;
+  }
+  ResetGameRecord();
 }
 
-TEST_F(SearchParams, NegativeSecondsAreReportedBeforeTheDepth) {
-  test::RecordingScope recording;
-  SearchParamsOutcome out = ApplySearchParams({-2, -7, 0, false});
-  EXPECT_EQ(out.maxSecondsPerMove, 0);
-  EXPECT_EQ(out.maxPly, 1);
-  ASSERT_EQ(recording->messages.size(), 2u);
-  EXPECT_EQ(recording->messages[0].first, "Seconds set to 0");
-  EXPECT_EQ(recording->messages[1].first, "Max ply set to 1");
+TEST(TimeControl, SuddenDeathLastsALongGame) {
+  // Every move also costs 10 ms outside the search; 150 moves each must fit in 5 or 10 seconds.
+  for (double clock : {5.0, 10.0}) {
+    for (int ply = 1; ply < 300; ply += 2) {
+      AllocateAtPly(clock, 0, 0, ply);
+      ASSERT_LT(search.targetSeconds, clock / 2) << "ply " << ply;
+      clock -= search.targetSeconds + 0.01;
+      ASSERT_GT(clock, 0) << "lost on time at ply " << ply;
+    }
+  }
+  ResetGameRecord();
 }
 
-TEST_F(SearchParams, KilonodesAreStoredAsNodesAndShownBack) {
-  SearchParamsOutcome out = ApplySearchParams({10, 0, 50, true});
-  EXPECT_EQ(out.maxNodes, 50000u);
-  EXPECT_EQ(out.waitFlag, 1);
-  EXPECT_EQ(searchSettings.maxNodes.load(), 50000u);
-  SearchParamsValues shown = CurrentSearchParams();
-  EXPECT_EQ(shown.kiloNodes, 50);
-  EXPECT_EQ(shown.maxPly, 10);
-  EXPECT_TRUE(shown.wait);
-}
+std::int64_t MillionNodesASecond() { return search.nodeCount / 1000; }
 
-TEST_F(SearchParams, NodeLimitsBeyondTheCounterSaturateInsteadOfWrapping) {
-  // 5,000,000 kilonodes would wrap a 32-bit count to a small, early-stopping limit.
-  EXPECT_EQ(ApplySearchParams({10, 0, 5000000, false}).maxNodes, UINT32_MAX);
-  EXPECT_EQ(ApplySearchParams({10, 0, 4294967, false}).maxNodes, 4294967000u);
-  EXPECT_EQ(ApplySearchParams({10, 0, -5, false}).maxNodes, 0u);
+TEST(TimeControl, AShortThinkEndsSoonAfterItsTarget) {
+  if (!transpositionTable.buckets) AllocateTranspositionTable(18);
+  ResetSearchState();
+  ResetGameRecord();
+  SetClockSource(MillionNodesASecond);
+  search.targetSeconds = 0.05f;
+  search.extraSeconds = 0;
+  Position position = test::FromFen("r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4");
+  Think(position, 1, 28);
+  SetClockSource(nullptr);
+  EXPECT_LE(search.nodeCount, 52500u); // 50 ms and at most 5% more
+  EXPECT_GT(search.nodeCount, 20000u);
 }
 
 } // namespace
