@@ -1,9 +1,9 @@
 #include "winboard/protocol.h"
 
-#include <chrono>
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <thread>
 
 #include "board/gameend.h"
 #include "notation/fen.h"
@@ -26,6 +26,12 @@ namespace {
 constexpr std::size_t LineLimit = 1023;
 constexpr int WinboardMaxPly = 28;
 constexpr const char* ResultsFile = "WinboardGames.pgn";
+// What a clock can mean: about eleven days in seconds, in hundredths for "time" and "otim".
+// Larger numbers (or ones that do not fit an integer) are taken as this.
+constexpr long MaxClockSeconds = 1000000;
+constexpr float MaxClockHundredths = MaxClockSeconds * 100.0f;
+// More moves than any game has before its time control.
+constexpr long MaxMovesPerControl = 10000;
 
 WinboardClock loop;
 
@@ -43,25 +49,44 @@ std::string Arguments(std::string_view line) {
   return std::string(line.substr(at));
 }
 
-bool ReadInts(const std::string& text, int* values, int count, int& read) {
-  read = 0;
+long Clamp(long value, long low, long high) { return value < low ? low : value > high ? high : value; }
+
+// Reads whole numbers separated by blanks, each kept within [low, high]; "m:ss" reads as
+// seconds when `clock` is the index of the number that may take that form. Returns how many.
+int ReadInts(const std::string& text, long* values, int count, long low, long high, int clock = -1) {
   const char* p = text.c_str();
   for (int i = 0; i < count; ++i) {
     char* end = nullptr;
     long v = std::strtol(p, &end, 10);
-    if (end == p) break;
-    values[i] = static_cast<int>(v);
-    ++read;
+    if (end == p) return i;
+    if (i == clock) {
+      v = Clamp(v, low, high) * 60;
+      if (*end == ':') {
+        const char* seconds = end + 1;
+        long s = std::strtol(seconds, &end, 10);
+        if (end != seconds) v += Clamp(s, 0, high);
+      }
+    }
+    values[i] = Clamp(v, low, high);
     p = end;
   }
-  return read > 0;
+  return count;
 }
 
-float ReadFloat(const std::string& text) {
+// A clock reading in hundredths; false for none or not a number.
+bool ReadHundredths(const std::string& text, float& value) {
   char* end = nullptr;
-  float v = std::strtof(text.c_str(), &end);
-  return end == text.c_str() ? 0.0f : v;
+  const float v = std::strtof(text.c_str(), &end);
+  if (end == text.c_str() || v != v) return false;
+  value = std::max(-MaxClockHundredths, std::min(v, MaxClockHundredths));
+  return true;
 }
+
+// The game's time in seconds: from "level", or the settings' minutes until one came.
+long BaseSeconds() { return loop.baseSeconds >= 0 ? loop.baseSeconds : searchSettings.timeMinutes * 60L; }
+
+// Hundredths used by a side whose clock shows `left`.
+int UsedHundredths(float left) { return static_cast<int>(BaseSeconds() * 100.0 - left); }
 
 Position GameCopy() {
   std::lock_guard<std::mutex> lock(GameMutex());
@@ -102,7 +127,15 @@ void SaveResult(std::string_view line) {
                    : line.find("0-1") != std::string_view::npos ? BlackWon
                                                                 : GameDrawn;
   gameState = code;
-  if (GameCopy().plyCount > 2) SavePgnGame(code, ResultsFile, 1);
+  if (GameCopy().plyCount > 2) {
+    PgnPlayers players = CurrentPgnPlayers();
+    if (loop.baseSeconds >= 0) { // the interface's time control, not the window's
+      players.timeMinutes = static_cast<int>(loop.baseSeconds / 60);
+      players.timeSeconds = static_cast<int>(loop.baseSeconds % 60);
+      players.timeIncrement = loop.increment;
+    }
+    SavePgnGame(code, ResultsFile, 1, players);
+  }
   AbortFlag = 3;
 }
 
@@ -113,7 +146,8 @@ const WinboardClock& WinboardClockState() { return loop; }
 void StartAnalysis() {
   search.targetSeconds = 1200.0f;
   AbortFlag = 3;
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // Until the running search has stopped: a request while it is busy would be dropped.
+  WaitForEngine();
   StartEngine(1);
 }
 
@@ -141,16 +175,10 @@ bool WinboardCommand(std::string_view line) {
     std::string name(FirstWord(Arguments(line)));
     settings.playerName = name.substr(0, PlayerNameSize - 1);
   }
-  if (is("time")) {
-    loop.time = ReadFloat(Arguments(line));
-    int used = static_cast<int>(searchSettings.timeMinutes * 6000 - loop.time);
-    (HumanSide == 2 ? whiteUsed : blackUsed) = used;
-  }
-  if (is("otim")) {
-    loop.otim = ReadFloat(Arguments(line));
-    int used = static_cast<int>(searchSettings.timeMinutes * 6000 - loop.otim);
-    (HumanSide != 2 ? whiteUsed : blackUsed) = used;
-  }
+  if (is("time") && ReadHundredths(Arguments(line), loop.time))
+    (HumanSide == 2 ? whiteUsed : blackUsed) = UsedHundredths(loop.time);
+  if (is("otim") && ReadHundredths(Arguments(line), loop.otim))
+    (HumanSide != 2 ? whiteUsed : blackUsed) = UsedHundredths(loop.otim);
   if (is("force")) {
     HumanSide = 3;
     WinboardAnalysing = 0;
@@ -181,12 +209,13 @@ bool WinboardCommand(std::string_view line) {
     ResumeAnalysis();
   }
   if (is("level")) {
-    int values[3] = {loop.movesPerControl, 0, loop.increment};
-    int read = 0;
-    ReadInts(Arguments(line), values, 3, read);
-    if (read >= 1) loop.movesPerControl = values[0];
-    searchSettings.timeMinutes = read >= 2 ? values[1] : 0;
-    if (read >= 3) loop.increment = values[2];
+    // Moves per control, the game's time as minutes or minutes:seconds, the increment.
+    long values[3] = {0, 0, 0};
+    const int read = ReadInts(Arguments(line), values, 3, 0, MaxClockSeconds, 1);
+    if (read >= 1) loop.movesPerControl = static_cast<int>(std::min(values[0], MaxMovesPerControl));
+    loop.baseSeconds = read >= 2 ? values[1] : 0;
+    searchSettings.timeMinutes = static_cast<int>(loop.baseSeconds / 60);
+    if (read >= 3) loop.increment = static_cast<int>(values[2]);
   }
   if (is("post")) searchSettings.showSearchInfo = 1;
   if (is("nopost")) searchSettings.showSearchInfo = 0;
@@ -213,14 +242,14 @@ bool WinboardCommand(std::string_view line) {
   }
   if (line == ".") SendStat01(0);
   if (is("sd")) {
-    int depth = 0, read = 0;
-    if (ReadInts(Arguments(line), &depth, 1, read)) searchSettings.maxPly = depth < 1 ? 1 : depth;
+    long depth = 0;
+    if (ReadInts(Arguments(line), &depth, 1, 1, INT32_MAX)) searchSettings.maxPly = static_cast<int>(depth);
   }
   if (line == "?") AbortFlag = 1;
   if (is("ping")) {
     WaitForEngine(true);
-    int number = 0, read = 0;
-    ReadInts(Arguments(line), &number, 1, read);
+    long number = 0;
+    ReadInts(Arguments(line), &number, 1, INT32_MIN, INT32_MAX);
     SendLine("pong " + std::to_string(number) + "\n");
   }
   return true;

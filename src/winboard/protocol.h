@@ -14,11 +14,12 @@ void RunWinboard(std::FILE* input);
 bool WinboardCommand(std::string_view line);
 
 // The clock as the interface last told it: "time" and "otim" in hundredths, "level"'s moves
-// per time control and seconds added per move.
+// per time control, game time in seconds (-1 until a "level") and seconds added per move.
 struct WinboardClock {
   float time = 0;
   float otim = 0;
   int movesPerControl = 0;
+  long baseSeconds = -1;
   int increment = 0;
 };
 const WinboardClock& WinboardClockState();
