@@ -38,8 +38,8 @@ struct PgnPlayers {
   int timeIncrement = 5;
   // A network game names its players from the connection and has its own time control.
   int netGame = 0;
-  std::string netWhiteName;
-  std::string netBlackName;
+  std::string netWhiteName{};
+  std::string netBlackName{};
   int netMinutes = 5;
   int netSeconds = 5;
 };

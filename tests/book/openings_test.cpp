@@ -1,309 +1,193 @@
-// The opening lines the default book is built from: every line must replay move by move from
-// the initial position in standard short algebraic notation, be deep enough to be worth a book
-// entry, end in a settled position, and together offer sound first moves for both sides.
+// The opening lines and the default book the build makes from them: every line replays move
+// by move in standard notation, is deep, distinct and settled; the book holds exactly the
+// positions of the lines, offers sound moves, and book play follows the lines to their ends.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "board/attacks.h"
-#include "board/position.h"
+#include "book/book.h"
+#include "notation/history.h"
+#include "platform/clock.h"
+#include "search/keys.h"
+#include "support/gamereset.h"
 #include "support/legalmoves.h"
+#include "support/recordingfrontend.h"
 #include "support/san.h"
 
-namespace kestrin::test {
+namespace kestrin {
 namespace {
 
-struct OpeningLine {
-  int number = 0;      // 1-based game number in the file
-  int fileLine = 0;    // line of the file where the game's tags start
-  std::map<std::string, std::string> tags;
-  std::vector<std::string> tokens; // movetext tokens, move numbers and result included
-};
+using Key = std::pair<u32, u32>;
+Key KeyOf(const Position& p) { return {ComputeHashKey(p), ComputeHashLock(p)}; }
 
-std::filesystem::path FindOpeningsFile() {
-  // Tests run in the build directory, which lies somewhere below the source tree.
-  std::filesystem::path dir = std::filesystem::current_path();
-  for (;;) {
-    std::filesystem::path candidate = dir / "data" / "openings.pgn";
-    if (std::filesystem::exists(candidate)) return candidate;
-    if (!dir.has_parent_path() || dir.parent_path() == dir) return {};
-    dir = dir.parent_path();
-  }
-}
-
-struct OpeningsFile {
-  std::string text;
-  std::vector<OpeningLine> lines;
-  std::string problem; // why the file could not be read, empty when it was
-};
-
-const OpeningsFile& Openings() {
-  static const OpeningsFile file = [] {
-    OpeningsFile result;
-    std::filesystem::path path = FindOpeningsFile();
-    if (path.empty()) {
-      result.problem = "data/openings.pgn not found above " + std::filesystem::current_path().string();
-      return result;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    result.text = all.str();
-
-    std::istringstream lines(result.text);
-    std::string line;
-    int lineNumber = 0;
-    bool inMoves = false;
-    while (std::getline(lines, line)) {
-      ++lineNumber;
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      if (line.empty()) continue;
-      if (line[0] == '[') {
-        if (result.lines.empty() || inMoves) {
-          result.lines.push_back({});
-          result.lines.back().number = int(result.lines.size());
-          result.lines.back().fileLine = lineNumber;
-          inMoves = false;
-        }
-        std::size_t quote = line.find('"');
-        std::size_t last = line.rfind('"');
-        std::string name = line.substr(1, quote == std::string::npos ? 0 : quote - 1);
-        while (!name.empty() && name.back() == ' ') name.pop_back();
-        std::string value = quote < last ? line.substr(quote + 1, last - quote - 1) : "<malformed: " + line + ">";
-        result.lines.back().tags[name] = value;
-        continue;
-      }
-      if (result.lines.empty()) {
-        result.problem = "moves before any tag at line " + std::to_string(lineNumber);
-        return result;
-      }
-      inMoves = true;
-      std::istringstream words(line);
-      std::string word;
-      while (words >> word) result.lines.back().tokens.push_back(word);
-    }
-    return result;
-  }();
-  return file;
-}
-
-bool IsMoveNumber(const std::string& token) {
-  return !token.empty() && std::isdigit(static_cast<unsigned char>(token[0])) &&
-         token.find('.') != std::string::npos;
-}
-
-// The SAN moves of a line, or a description of the first fault in its movetext layout.
-std::vector<std::string> MovesOf(const OpeningLine& game, std::string& fault) {
-  std::vector<std::string> moves;
-  const std::vector<std::string>& tokens = game.tokens;
-  if (tokens.empty() || tokens.back() != "*") {
-    fault = "movetext does not end in \" *\"";
-    return moves;
-  }
-  for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
-    const std::string& token = tokens[i];
-    if (token.find_first_of("{}();$") != std::string::npos) {
-      fault = "comment, variation or glyph \"" + token + "\"";
-      return moves;
-    }
-    bool whiteToMove = moves.size() % 2 == 0;
-    if (IsMoveNumber(token)) {
-      std::string expected = std::to_string(moves.size() / 2 + 1) + ".";
-      if (!whiteToMove || token != expected) {
-        fault = "move number \"" + token + "\" where " + (whiteToMove ? "\"" + expected + "\"" : "Black's move") +
-                " belongs";
-        return moves;
-      }
-      continue;
-    }
-    if (whiteToMove && (i == 0 || !IsMoveNumber(tokens[i - 1]))) {
-      fault = "White's move \"" + token + "\" without its move number";
-      return moves;
-    }
-    if (token == "*" || token == "1-0" || token == "0-1" || token == "1/2-1/2") {
-      fault = "result \"" + token + "\" before the end of the line";
-      return moves;
-    }
-    moves.push_back(token);
-  }
-  return moves;
-}
-
-std::string MoveLabel(std::size_t ply, const std::string& san) {
-  return std::to_string(ply / 2 + 1) + (ply % 2 == 0 ? ". " : "... ") + san;
-}
-
-std::string Describe(const OpeningLine& game) {
-  auto opening = game.tags.find("Opening");
-  return "game " + std::to_string(game.number) + " (file line " + std::to_string(game.fileLine) +
-         (opening != game.tags.end() ? ", " + opening->second : "") + ")";
-}
-
-// Material from White's side in pawns (pawn 1, minor 3, rook 5, queen 9).
-int MaterialBalance(const Position& position) {
+// Material from White's side in pawns.
+int Balance(const Position& p) {
+  static const int worth[8] = {0, 0, 1, 3, 3, 5, 9, 0};
   int balance = 0;
-  for (int rank = 1; rank <= 8; ++rank) {
-    for (int file = 0; file < 8; ++file) {
-      int code = position.board[SquareAt(file, rank)];
-      if (code == Empty) continue;
-      int value = 0;
-      switch (code & 7) {
-        case Pawn: value = 1; break;
-        case Bishop:
-        case Knight: value = 3; break;
-        case Rook: value = 5; break;
-        case Queen: value = 9; break;
-        default: break;
-      }
-      balance += code >= BlackOffset ? -value : value;
-    }
-  }
+  for (int square = A8; square <= H1; ++square)
+    if (p.board[square] != Empty && p.board[square] != OffBoard)
+      balance += (p.board[square] >= BlackOffset ? -1 : 1) * worth[p.board[square] & 7];
   return balance;
 }
 
-struct Replay {
-  std::vector<std::string> moves; // as written
-  bool complete = false;           // every move played
-  int finalBalance = 0;
-  std::vector<std::string> faults; // what is wrong with the line, with its game and move
+// The lines as the test reads them itself: each line's moves, every position and the
+// positions the lines play from it, and what is wrong with any line.
+struct Lines {
+  std::vector<std::vector<std::string>> moves;
+  std::map<Key, std::set<Key>> next;
+  std::vector<std::string> faults;
 };
 
-// Replays every line once, noting each fault with the game and the move that failed.
-const std::vector<Replay>& Replays() {
-  static const std::vector<Replay> replays = [] {
-    std::vector<Replay> result;
-    for (const OpeningLine& game : Openings().lines) {
-      Replay replay;
-      std::string fault;
-      replay.moves = MovesOf(game, fault);
-      if (!fault.empty()) {
-        replay.faults.push_back(Describe(game) + ": " + fault);
-        result.push_back(replay);
-        continue;
-      }
-      Position position;
-      SetStartPosition(position);
-      replay.complete = true;
-      for (std::size_t ply = 0; ply < replay.moves.size(); ++ply) {
-        const std::string& san = replay.moves[ply];
-        if (!PlaySan(position, san)) {
-          replay.faults.push_back(Describe(game) + ": move " + MoveLabel(ply, san) + " does not play");
-          replay.complete = false;
+const Lines& OpeningLines() {
+  static const Lines lines = [] {
+    Lines l;
+    std::ifstream in(KESTRIN_OPENING_LINES);
+    std::string line, text, tags;
+    auto finish = [&] {
+      const std::size_t opening = tags.find("[Opening \"");
+      const std::string where = "line " + std::to_string(l.moves.size() + 1) + " " +
+                                (opening == std::string::npos ? "without an Opening tag" : tags.substr(opening));
+      if (opening == std::string::npos ||
+          tags.find("[Event \"Kestrin opening lines\"]\n[White \"?\"]\n[Black \"?\"]\n[Result \"*\"]\n") != 0)
+        l.faults.push_back(where + ": tags");
+      std::istringstream words(text);
+      std::vector<std::string> moves;
+      Position p;
+      SetStartPosition(p);
+      bool ended = false;
+      for (std::string word; !ended && words >> word;) {
+        ended = word == "*";
+        if (ended) break;
+        if (moves.size() % 2 == 0 && (word != std::to_string(moves.size() / 2 + 1) + "." || !(words >> word))) {
+          l.faults.push_back(where + ": \"" + word + "\" where move number " + std::to_string(moves.size() / 2 + 1) + " belongs");
           break;
         }
-        bool marksCheck = san.back() == '+' || san.back() == '#';
-        bool givesCheck = IsInCheck(position.sideToMove, position) != 0;
-        if (marksCheck && !givesCheck) {
-          replay.faults.push_back(Describe(game) + ": move " + MoveLabel(ply, san) + " is marked as check but is none");
+        const Position before = p;
+        if (!test::PlaySan(p, word) || ((word.back() == '+' || word.back() == '#') && !IsInCheck(p.sideToMove, p)) ||
+            (word.back() == '#' && !test::LegalMoves(p).empty())) {
+          l.faults.push_back(where + ": move " + std::to_string(moves.size() + 1) + " " + word);
+          break;
         }
-        if (san.back() == '#' && !LegalMoves(position).empty()) {
-          replay.faults.push_back(Describe(game) + ": move " + MoveLabel(ply, san) + " is marked as mate but is none");
-        }
+        moves.push_back(word);
+        l.next[KeyOf(before)].insert(KeyOf(p));
+        l.next[KeyOf(p)];
       }
-      replay.finalBalance = MaterialBalance(position);
-      result.push_back(replay);
-    }
-    return result;
-  }();
-  return replays;
-}
-
-TEST(OpeningLines, FileIsPlainPgnWithOurTags) {
-  const OpeningsFile& file = Openings();
-  ASSERT_TRUE(file.problem.empty()) << file.problem;
-  int lineNumber = 1;
-  for (char c : file.text) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (c == '\n') ++lineNumber;
-    ASSERT_TRUE(u == '\n' || (u >= 32 && u < 127)) << "byte " << int(u) << " on file line " << lineNumber
-                                                    << " is not plain printable ASCII";
-  }
-  for (const OpeningLine& game : file.lines) {
-    auto tag = [&](const char* name) {
-      auto found = game.tags.find(name);
-      return found == game.tags.end() ? std::string("<missing>") : found->second;
+      std::string rest;
+      if (!ended || words >> rest || moves.size() < 20 || moves.size() > 30 || std::abs(Balance(p)) > 2)
+        l.faults.push_back(where + ": " + std::to_string(moves.size()) + " plies to \"*\", material " + std::to_string(Balance(p)));
+      l.moves.push_back(moves);
+      text.clear();
+      tags.clear();
     };
-    EXPECT_EQ(tag("Event"), "Kestrin opening lines") << Describe(game);
-    EXPECT_EQ(tag("White"), "?") << Describe(game);
-    EXPECT_EQ(tag("Black"), "?") << Describe(game);
-    EXPECT_EQ(tag("Result"), "*") << Describe(game);
-    EXPECT_NE(tag("Opening"), "<missing>") << Describe(game);
+    while (std::getline(in, line)) {
+      for (unsigned char c : line)
+        if (c < 32 || c > 126) l.faults.push_back("not plain printable text: " + line);
+      if (!line.empty() && line[0] == '[' && !text.empty()) finish();
+      (!line.empty() && line[0] == '[' ? tags : text) += line + (line.empty() || line[0] != '[' ? " " : "\n");
+    }
+    finish();
+    return l;
+  }();
+  return lines;
+}
+
+TEST(OpeningLines, ReplayDeepDistinctAndSettled) {
+  const Lines& lines = OpeningLines();
+  EXPECT_GE(lines.moves.size(), 250u);
+  for (const std::string& fault : lines.faults) ADD_FAILURE() << fault;
+  EXPECT_EQ(std::set(lines.moves.begin(), lines.moves.end()).size(), lines.moves.size()) << "a line repeats another";
+}
+
+std::mt19937 clockNoise(77);
+std::int64_t NoisyClock() { return static_cast<std::int64_t>(clockNoise() & 0x7FFFFFFF); }
+
+class DefaultBook : public ::testing::Test {
+protected:
+  void SetUp() override {
+    test::ResetGame();
+    BookCreate();
+    ASSERT_EQ(BookLoad(KESTRIN_DEFAULT_BOOK), 1) << "the build made no " << KESTRIN_DEFAULT_BOOK;
+  }
+  void TearDown() override {
+    SetClockSource(nullptr);
+    BookCreate();
+    test::ResetGame();
+  }
+  // The moves the book offers, in standard notation; built positions all have value 0.
+  static std::set<std::string> Offered(const Position& p) {
+    BookMoveList list;
+    std::set<std::string> moves;
+    for (int i = 0, n = BookCandidates(p, list); i < n; ++i) {
+      moves.insert(test::SanOf(p, list.Candidate(i)));
+      EXPECT_EQ(list.value[i], 0);
+    }
+    return moves;
+  }
+  test::RecordingScope ui;
+};
+
+TEST_F(DefaultBook, HoldsThePositionsOfTheLinesAndOffersSoundMoves) {
+  const Lines& lines = OpeningLines();
+  // Every position but the initial one, which no line reaches by a move.
+  const Key initial = KeyOf(gamePosition);
+  int missing = 0;
+  for (auto& [key, successors] : lines.next) missing += key != initial && BookLookupKeys(key.first, key.second) != 0;
+  EXPECT_EQ(missing, 0);
+  EXPECT_EQ(openingBook.count, int(lines.next.size()) - 1);
+  // After each first move (none: the first moves), the sound answers and how many the book offers at least.
+  const struct {
+    std::string first;
+    std::set<std::string> sound;
+    std::size_t least;
+  } cases[] = {{"", {"e4", "d4", "c4", "Nf3", "g3", "b3", "f4", "Nc3"}, 4},
+               {"e4", {"c5", "e5", "e6", "c6", "d6", "g6", "d5", "Nf6"}, 6},
+               {"d4", {"d5", "Nf6", "f5", "e6", "g6", "d6", "c5"}, 4},
+               {"c4", {"e5", "c5", "Nf6", "e6", "c6", "g6", "f5"}, 2},
+               {"Nf3", {"d5", "Nf6", "c5", "g6", "f5", "e6"}, 2}};
+  for (const auto& c : cases) {
+    Position p = gamePosition;
+    ASSERT_TRUE(c.first.empty() || test::PlaySan(p, c.first));
+    const std::set<std::string> offered = Offered(p);
+    EXPECT_GE(offered.size(), c.least) << c.first;
+    for (const std::string& move : offered) EXPECT_TRUE(c.sound.count(move)) << c.first << " " << move;
   }
 }
 
-TEST(OpeningLines, EveryMoveIsLegalStandardSan) {
-  ASSERT_TRUE(Openings().problem.empty()) << Openings().problem;
-  const std::vector<Replay>& replays = Replays();
-  int complete = 0;
-  for (const Replay& replay : replays) {
-    complete += replay.complete;
-    for (const std::string& fault : replay.faults) ADD_FAILURE() << fault;
-  }
-  EXPECT_EQ(complete, int(replays.size()));
-}
-
-TEST(OpeningLines, LinesAreDeepDistinctAndSettled) {
-  ASSERT_TRUE(Openings().problem.empty()) << Openings().problem;
-  const std::vector<OpeningLine>& games = Openings().lines;
-  const std::vector<Replay>& replays = Replays();
-  EXPECT_GE(games.size(), 250u);
-  std::map<std::vector<std::string>, int> seen;
-  int totalPlies = 0;
-  for (std::size_t i = 0; i < games.size(); ++i) {
-    const Replay& replay = replays[i];
-    int plies = int(replay.moves.size());
-    totalPlies += plies;
-    EXPECT_GE(plies, 20) << Describe(games[i]) << " is only " << plies << " plies deep";
-    EXPECT_LE(plies, 30) << Describe(games[i]) << " runs " << plies << " plies, past fifteen moves";
-    auto [where, fresh] = seen.emplace(replay.moves, games[i].number);
-    EXPECT_TRUE(fresh) << Describe(games[i]) << " repeats game " << where->second;
-    // A line that ends a piece up or down stopped in the middle of an exchange or holds a
-    // blunder; the sound gambits in the file give at most two pawns.
-    if (replay.complete) {
-      EXPECT_LE(std::abs(replay.finalBalance), 2)
-          << Describe(games[i]) << " ends with a material balance of " << replay.finalBalance << " pawns";
+// Book play may change from one line into another where they meet in the same position.
+TEST_F(DefaultBook, BookPlayFollowsTheLinesToTheirEnds) {
+  const Lines& lines = OpeningLines();
+  SetClockSource(&NoisyClock);
+  std::size_t deepest = 0;
+  std::set<std::string> openings;
+  for (int walk = 0; walk < 150; ++walk) {
+    ResetGameRecord();
+    int plies = 0;
+    while (ChooseBookMove(gamePosition) == 0) {
+      ASSERT_LT(++plies, 100);
+      ASSERT_TRUE(lines.next.count(KeyOf(gamePosition))) << "walk " << walk << " left the lines at ply " << plies;
     }
-  }
-  RecordProperty("games", int(games.size()));
-  RecordProperty("plies", totalPlies);
-}
-
-TEST(OpeningLines, FirstMovesAndRepliesAreTheSoundOnes) {
-  ASSERT_TRUE(Openings().problem.empty()) << Openings().problem;
-  const std::vector<Replay>& replays = Replays();
-  const std::vector<OpeningLine>& games = Openings().lines;
-  const std::set<std::string> repliesToE4 = {"c5", "e5", "e6", "c6", "d6", "g6", "d5", "Nf6"};
-  const std::set<std::string> repliesToD4 = {"d5", "Nf6", "f5", "e6", "g6", "d6", "c5"};
-  std::set<std::string> firstMoves;
-  std::map<std::string, std::set<std::string>> replies;
-  for (std::size_t i = 0; i < replays.size(); ++i) {
-    if (replays[i].moves.size() < 2) continue;
-    const std::string& first = replays[i].moves[0];
-    const std::string& reply = replays[i].moves[1];
-    firstMoves.insert(first);
-    replies[first].insert(reply);
-    if (first == "e4") {
-      EXPECT_TRUE(repliesToE4.count(reply)) << Describe(games[i]) << ": 1. e4 " << reply;
+    EXPECT_EQ(HistoryCount(), plies) << "every book move is recorded";
+    // It stops only where no legal move reaches a position of the lines.
+    for (Move m : test::LegalMoves(gamePosition)) {
+      Position next = gamePosition;
+      MoveUndo undo;
+      MakeMove(next, m, undo, Queen);
+      EXPECT_FALSE(lines.next.count(KeyOf(next))) << "walk " << walk << " stopped before " << test::SanOf(gamePosition, m);
     }
-    if (first == "d4") {
-      EXPECT_TRUE(repliesToD4.count(reply)) << Describe(games[i]) << ": 1. d4 " << reply;
-    }
+    deepest = std::max(deepest, std::size_t(plies));
+    if (plies >= 2) openings.insert(std::string(PlyText(gameHistory, 1)) + std::string(PlyText(gameHistory, 2)));
   }
-  for (const char* move : {"e4", "d4", "c4", "Nf3"}) {
-    EXPECT_TRUE(firstMoves.count(move)) << "no line starts 1. " << move;
-  }
-  // Several sound answers to each main first move, so the book varies its play as Black.
-  EXPECT_GE(replies["e4"].size(), 6u);
-  EXPECT_GE(replies["d4"].size(), 4u);
+  EXPECT_GE(deepest, 20u);
+  EXPECT_GE(openings.size(), 8u) << "the book varies its play";
 }
 
 } // namespace
-} // namespace kestrin::test
+} // namespace kestrin

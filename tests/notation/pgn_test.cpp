@@ -1,39 +1,76 @@
-// Reading PGN games: tags, move text with its annotations, the n-th game of a file, stepping.
+// PGN game files: the writer's fixed form, saved games read back, games as other programs and
+// people write them, tags, the games of a file, and files that are not what a reader hopes for.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
+#include <algorithm>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
+#include <regex>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <algorithm>
-#include <random>
-#include <string>
 #include <vector>
 
-#include "board/gameend.h"
 #include "notation/history.h"
+#include "notation/movetext.h"
+#include "notation/newgame.h"
 #include "notation/pgn.h"
 #include "notation/transcript.h"
-#include "pgntest.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+#include "search/limits.h"
 #include "support/fixtures.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"
+#include "support/san.h"
 #include "support/scratchdir.h"
 
 namespace kestrin {
 namespace {
 
-using test::RecordFens;
-using test::RecordTexts;
 using test::WriteFileBytes;
+using Texts = std::vector<std::string>;
+
+void RecordCoordinates(const Texts& coordinates, const Position* start = nullptr) {
+  ResetGameRecord(start);
+  for (const std::string& move : coordinates) ASSERT_EQ(PlayMoveText(move, gamePosition, 1, nullptr), 1) << move;
+}
+
+Texts RecordTexts() {
+  Texts texts;
+  for (int ply = 1; ply <= HistoryCount(); ++ply) texts.emplace_back(PlyText(gameHistory, ply));
+  return texts;
+}
+
+// The FEN after each recorded move, replayed from startPosition (a game begun with Black to
+// move has nothing in its first slot).
+Texts RecordFens() {
+  Texts fens;
+  Position p = startPosition;
+  for (const std::string& text : RecordTexts()) {
+    if (text.empty()) continue;
+    PlayMoveText(text, p, 0, nullptr);
+    fens.push_back(test::ToFen(p));
+  }
+  return fens;
+}
 
 const char* const InitialFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+const std::string Engine = "KestrinChess 2.82a ";
+const char* const Results[4] = {"1-0", "0-1", "1/2-1/2", "*"};
 
 std::string Game(const std::string& tags, const std::string& moves) { return tags + "\n" + moves + "\n\n"; }
 
-class PgnLoadTest : public ::testing::Test {
+std::string Today() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return std::to_string(local.tm_mon + 1) + "/" + std::to_string(local.tm_mday) + "/" + std::to_string(local.tm_year + 1900);
+}
+
+class PgnTest : public ::testing::Test {
 protected:
   void SetUp() override { test::ResetGame(); }
   void TearDown() override {
@@ -41,32 +78,77 @@ protected:
     pgnFileName.clear();
     pgnGameIndex = 1;
   }
+  // The saved text without its date and time lines, after checking them against the clock.
+  std::string Saved(int result, const PgnPlayers& players) {
+    std::filesystem::remove("game.pgn");
+    const std::string before = Today();
+    EXPECT_EQ(SavePgnGame(result, "game.pgn", 1, players), 1);
+    const std::string text = test::ReadFileBytes("game.pgn"), after = Today();
+    std::smatch m;
+    if (!std::regex_search(text, m, std::regex("\\[Date \"([0-9/]+)\"\\]\n\\[Time \"[0-2][0-9]:[0-5][0-9]:[0-6][0-9]\"\\]\n")))
+      return "no date and time in " + text;
+    EXPECT_TRUE(m.str(1) == before || m.str(1) == after) << m.str(1);
+    return m.prefix().str() + m.suffix().str();
+  }
   test::ScratchDirectory dir;
   test::RecordingScope ui;
 };
 
-TEST_F(PgnLoadTest, ASavedGameReadsBackToTheSameMovesAndPly) {
+TEST_F(PgnTest, TheWriterKeepsItsFixedForm) {
+  RecordCoordinates({"e2e4", "e7e5", "g1f3"});
+  EXPECT_EQ(Saved(1, {.playerName = "Ann Lee"}), "[Event \"Kestrin Chess Game\"]\n[TimeControl \"300+5\"]\n"
+            "[Current Ply \"4\"]\n[White \"Ann Lee\"]\n[Black \"" + Engine + "\"]\n[Result \"1-0\"]\n\n"
+            "1. e2-e4  e7-e5  \n2. Ng1-f3 \n\n");
+  // Names and ratings follow the sides the players take (no rating, no tag); a network game has its own.
+  const std::pair<PgnPlayers, std::string> cases[] = {
+      {{.playerName = "Bo", .eloRating = 1850, .humanSide = 1},
+       "[White \"Bo\"]\n[Black \"" + Engine + "\"]\n[WhiteElo \"1850\"]\n[Result \"0-1\"]"},
+      {{.playerName = "Bo", .eloRating = 1850, .humanSide = 2},
+       "[White \"" + Engine + "\"]\n[Black \"Bo\"]\n[BlackElo \"1850\"]\n[Result \"0-1\"]"},
+      {{.playerName = "Bo", .eloRating = 1850, .humanSide = 3}, "[White \"Bo\"]\n[Black \"Bo\"]\n[Result \"0-1\"]"},
+      {{.humanSide = 4, .timeMinutes = 40, .timeIncrement = 0},
+       "[TimeControl \"2400+0\"]\n[Current Ply \"4\"]\n[White \"" + Engine + "\"]\n[Black \"" + Engine + "\"]"},
+      {{.netGame = 1, .netWhiteName = "north", .netBlackName = "south", .netMinutes = 3, .netSeconds = 2},
+       "[Event \"Net Game\"]\n[TimeControl \"180+2\"]\n[Current Ply \"4\"]\n[White \"north\"]\n[Black \"south\"]\n"}};
+  for (auto& [players, tags] : cases) EXPECT_NE(Saved(2, players).find(tags), std::string::npos) << tags;
+  // From a position with Black to move: its FEN, then SetUp; the first number has Black's move alone.
+  const Position start = test::FromFen("4k3/8/8/8/8/8/4P3/4K3 b - -");
+  RecordCoordinates({"e8d7", "e2e4"}, &start);
+  EXPECT_NE(Saved(4, {}).find("[Result \"*\"]\n[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - -\"]\n[SetUp \"1\"]\n\n"
+                              "1... Ke8-d7 \n2. e2-e4  \n\n"), std::string::npos);
+  // Without players given, the settings and the game mode name them.
+  settings.playerName = "Cy";
+  settings.eloRating = 1400;
+  HumanSide = 2;
+  searchSettings.timeMinutes = 2;
+  ASSERT_EQ(SavePgnGame(3, "game.pgn", 0), 1);
+  ResetSettings();
+  ResetSearchSettings();
+  HumanSide = 1;
+  EXPECT_NE(test::ReadFileBytes("game.pgn").find("[TimeControl \"120+5\"]\n[Current Ply \"4\"]\n[White \"" + Engine +
+                                                 "\"]\n[Black \"Cy\"]\n[BlackElo \"1400\"]\n"), std::string::npos);
+}
+
+TEST_F(PgnTest, SavedGamesReadBackToTheSameMovesAndPly) {
   std::mt19937 random(31);
-  // Games from the initial position and from positions with Black to move, by players whose
-  // names hold what a tag value must escape or leave out.
-  const char* const starts[] = {nullptr, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -",
+  // From the initial position and from positions with Black to move, by players whose names
+  // hold what a tag value must escape or leave out.
+  const char* const starts[] = {InitialFen, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -",
                                 "r3k2r/pppq1ppp/2n5/8/8/2N5/PPPQ1PPP/R3K2R b KQkq -"};
   const std::pair<const char*, const char*> names[] = {
       {"Ann", "Ann"}, {"Evil\"] [Result \"0-1", "Evil\"] [Result \"0-1"}, {"C:\\games\\", "C:\\games\\"},
       {"tab\tand\nline", "tabandline"}};
   const char* const results[] = {"*", "1-0", "0-1", "1/2-1/2"};
   for (int round = 0; round < 24; ++round) {
-    const Position start = starts[round % 3] ? test::FromFen(starts[round % 3]) : test::FromFen(InitialFen);
-    test::GeneratedGame game = test::RandomGame(random, 20 + round * 5, start);
-    test::RecordCoordinates(game.coordinates, &start);
-    std::vector<std::string> texts = RecordTexts();
+    const Position start = test::FromFen(starts[round % 3]);
+    const test::RandomGame game = test::PlayRandomGame(random, 20 + round * 5, start);
+    RecordCoordinates(game.coordinates, &start);
+    const Texts texts = RecordTexts();
     // Stepped back into the game, as the side panel's buttons leave it.
-    int ply = start.plyCount + static_cast<int>(random() % (game.coordinates.size() + 1));
+    const int ply = start.plyCount + static_cast<int>(random() % (game.coordinates.size() + 1));
     PositionAtPly(gamePosition, ply);
-    std::string shown = test::ToFen(gamePosition);
-    PgnPlayers players;
-    players.playerName = names[round % 4].first;
-    ASSERT_EQ(SavePgnGame(round % 4, "back.pgn", 0, players), 1);
+    const std::string shown = test::ToFen(gamePosition);
+    ASSERT_EQ(SavePgnGame(round % 4, "back.pgn", 0, {.playerName = names[round % 4].first}), 1);
 
     test::ResetGame();
     ASSERT_EQ(LoadPgnGame("back.pgn", 1, 1), 1);
@@ -74,197 +156,215 @@ TEST_F(PgnLoadTest, ASavedGameReadsBackToTheSameMovesAndPly) {
     EXPECT_EQ(RecordFens(), game.fens) << "round " << round;
     EXPECT_EQ(gamePosition.plyCount, ply);
     EXPECT_EQ(test::ToFen(gamePosition), shown);
-    EXPECT_NE(ui->LastInfo().find(std::string("\nWhite: ") + names[round % 4].second + "\nBlack: KestrinChess 2.82a \n"
-                                  "Result: " + results[round % 4] + "\n"), std::string::npos) << ui->LastInfo();
-    // The move list holds the whole game whatever ply is shown.
-    EXPECT_EQ(TranscriptLines().size(), (texts.size() + 1) / 2);
+    EXPECT_NE(ui->LastInfo().find(std::string("\nWhite: ") + names[round % 4].second + "\nBlack: " + Engine +
+                                  "\nResult: " + results[round % 4] + "\n"), std::string::npos) << ui->LastInfo();
+    EXPECT_EQ(TranscriptLines().size(), (texts.size() + 1) / 2) << "the move list holds the whole game";
   }
 }
 
-TEST_F(PgnLoadTest, TagsAreReadIntoTheirFieldsAndOthersIgnored) {
-  WriteFileBytes("t.pgn", Game("[Event \"Club night\"]\n[Site \"Here\"]\n[WhiteElo \"2100\"]\n"
-                               "[White \"Ann\"]\n[Black \"Bo\"]\n[Result \"0-1\"]\n[TimeControl \"40/7200\"]\n"
-                               "[Current Ply \"2\"]\n",
-                               "1. e4 e5 0-1"));
-  std::FILE* file = std::fopen("t.pgn", "r");
-  ASSERT_NE(file, nullptr);
-  std::vector<char> buffer(PgnBufferSize);
-  PgnGameInfo info;
-  EXPECT_EQ(ReadPgnGame(buffer.data(), file, info), 0);
-  std::fclose(file);
-  EXPECT_STREQ(info.event, "Club night");
-  EXPECT_STREQ(info.white, "Ann");
-  EXPECT_STREQ(info.black, "Bo");
-  EXPECT_STREQ(info.result, "0-1");
-  EXPECT_STREQ(info.timeControl, "40/7200");
-  EXPECT_STREQ(info.fen, "");
-  EXPECT_EQ(info.currentPly, 2);
-  EXPECT_STREQ(buffer.data(), "1. e4 e5 0-1\n\n");
+// A random game as another program or a person writes it: each file of the test mixes
+// Windows line ends, missing blank lines, the Event tag last or missing, "1.e4" and "1...e5",
+// tabs, castling as o-o or 0-0, and comments, clock marks, glyphs and variations with moves in them.
+struct Style {
+  bool crlf = false, blankLines = true, eventLast = false, compact = false, annotate = false, byHand = false;
+};
 
-  ASSERT_EQ(LoadPgnGame("t.pgn", 1, 1), 1);
-  EXPECT_EQ(ui->LastInfo(), "Game 1\nEvent: Club night\nTime Control: 40/7200\nWhite: Ann\nBlack: Bo\nResult: 0-1\n");
-  EXPECT_EQ(HistoryCount(), 2);
-  EXPECT_EQ(gamePosition.plyCount, 2) << "shown at ply 2: after White's move";
-  EXPECT_EQ(gameState.load(), GameInProgress) << "the Result tag is shown only";
+std::string OtherWriters(const test::RandomGame& game, int number, const Style& style, std::mt19937& random) {
+  const std::string end = style.crlf ? "\r\n" : "\n", result = Results[number % 4];
+  const std::string event = "[Event \"Open " + std::to_string(number) + "\"]" + end;
+  std::string text = (style.eventLast ? "" : event) + "[Site \"Here\"]" + end + "[White \"W\"]" + end +
+                     "[Result \"" + result + "\"]" + end + "[WhiteElo \"2210\"]" + end +
+                     (style.eventLast && number % 2 ? event : "") + (style.blankLines ? end : "");
+  std::vector<std::string> words;
+  if (style.annotate) words.push_back("{Played 1. d4 d5 at the club; the (first) game}");
+  for (std::size_t i = 0; i < game.san.size(); ++i) {
+    const std::string moveNumber = std::to_string(i / 2 + 1);
+    std::string move = game.san[i];
+    if (style.byHand && move.starts_with("O-O")) std::replace(move.begin(), move.end(), 'O', "o0"[i % 2]);
+    if (i % 2 == 0) words.push_back(moveNumber + (style.compact ? "." : ". ") + move);
+    else words.push_back(move);
+    static const char* const remarks[] = {"{[%clk 0:03:12]}", "(12... Qxh2+ 13. Kf1 {mate (soon)} (13. Kh1))",
+                                          "{runs over a line, names 3. Bb5 and [brackets]}", "$14"};
+    if (!style.annotate || random() % 2) continue;
+    const std::string remark = remarks[random() % 4];
+    words.push_back(remark);
+    // After a remark a black move carries its number again, as most writers do.
+    if (i % 2 == 0 && i + 1 < game.san.size() && remark[0] != '$')
+      words.push_back(moveNumber + (style.compact ? "..." + game.san[++i] : "..."));
+  }
+  words.push_back(result);
+  std::string line, moves;
+  for (const std::string& word : words) {
+    if (line.size() + word.size() > 79) {
+      moves += line + end;
+      line.clear();
+    }
+    line += word + (style.byHand ? "\t" : " ");
+  }
+  return text + moves + line + end + (style.blankLines ? end : "");
 }
 
-TEST_F(PgnLoadTest, MissingTagsReadAsXAndAbsentPlyAsMinusOne) {
-  WriteFileBytes("t.pgn", Game("[Date \"1.1.2000\"]\n", "1. d4"));
-  ASSERT_EQ(LoadPgnGame("t.pgn", 1, 1), 1);
-  EXPECT_EQ(ui->LastInfo(), "Game 1\nEvent: X\nTime Control: X\nWhite: X\nBlack: X\nResult: X\n");
-  EXPECT_EQ(gamePosition.plyCount, 2) << "without a Current Ply the game stands at its end";
+TEST_F(PgnTest, GamesFromOtherWritersLoadMoveForMove) {
+  const Style styles[] = {{},
+                          {.crlf = true},
+                          {.blankLines = false, .compact = true},
+                          {.eventLast = true, .annotate = true},
+                          {.crlf = true, .blankLines = false, .eventLast = true, .annotate = true},
+                          {.blankLines = false, .compact = true, .annotate = true, .byHand = true}};
+  std::mt19937 random(4242);
+  const Position initial = test::FromFen(InitialFen);
+  for (const Style& style : styles) {
+    std::vector<test::RandomGame> games;
+    std::string file = style.crlf ? "\xEF\xBB\xBF" : "";
+    for (int g = 0; g < 40; ++g) {
+      games.push_back(test::PlayRandomGame(random, 10 + static_cast<int>(random() % 140), initial));
+      file += OtherWriters(games.back(), g, style, random);
+    }
+    WriteFileBytes("wild.pgn", file);
+    // Read through game by game, as the book builder does.
+    std::FILE* in = std::fopen("wild.pgn", "r");
+    std::vector<char> buffer(PgnBufferSize);
+    PgnGameInfo info;
+    for (std::size_t g = 0, more = 1; more; ++g) {
+      ASSERT_LT(g, games.size()) << "more games read than written";
+      more = ReadPgnGame(buffer.data(), in, info);
+      ResetGameRecord();
+      Texts dropped;
+      PlayMoveTextBlock(buffer.data(), &dropped);
+      EXPECT_EQ(RecordFens(), games[g].fens) << "game " << g + 1 << ":\n" << buffer.data();
+      for (const std::string& token : dropped) EXPECT_EQ(token.find_first_not_of("012/-*"), std::string::npos) << token;
+      EXPECT_EQ(std::string(info.result), Results[g % 4]) << "game " << g + 1;
+      EXPECT_TRUE(more || g + 1 == games.size());
+    }
+    std::fclose(in);
+    EXPECT_EQ(LoadPgnGame("wild.pgn", 37, 0), 37);
+    EXPECT_EQ(RecordFens(), games[36].fens);
+  }
 }
 
-TEST_F(PgnLoadTest, TagValuesLongerThanTheirFieldsAreCut) {
-  std::string longName(300, 'n'), longFen(400, 'f');
-  WriteFileBytes("t.pgn", Game("[White \"" + longName + "\"]\n[Result \"" + longName + "\"]\n[TimeControl \"" +
-                                   longName + "\"]\n[FEN \"" + longFen + "\"]\n[Black \"b\"]\n",
-                               "1. e4"));
-  std::FILE* file = std::fopen("t.pgn", "r");
-  ASSERT_NE(file, nullptr);
-  std::vector<char> buffer(PgnBufferSize);
-  PgnGameInfo info;
-  std::memset(&info, '#', sizeof info);
-  ReadPgnGame(buffer.data(), file, info);
-  std::fclose(file);
-  EXPECT_EQ(std::string(info.white), std::string(127, 'n'));
-  EXPECT_EQ(std::string(info.result), std::string(31, 'n'));
-  EXPECT_EQ(std::string(info.timeControl), std::string(63, 'n'));
-  EXPECT_EQ(std::string(info.fen), std::string(255, 'f'));
-  EXPECT_STREQ(info.black, "b") << "the field after a cut one is intact";
-  // A cut FEN is refused like any other bad one; the moves are then played from the initial array.
-  ASSERT_EQ(LoadPgnGame("t.pgn", 1, 0), 1);
-  EXPECT_EQ(ui->infoTexts.front(), "Not a valid Position");
-  EXPECT_EQ(RecordTexts(), std::vector<std::string>{"e2-e4 "});
-}
-
-TEST_F(PgnLoadTest, AFenTagSetsTheStartOfTheGame) {
-  WriteFileBytes("t.pgn", Game("[FEN \"4k3/8/8/8/8/8/4P3/4K3 b - - 0 1\"]\n[SetUp \"1\"]\n", "1... Kd7 2. e4 Kc6"));
-  ASSERT_EQ(LoadPgnGame("t.pgn", 1, 0), 1);
-  EXPECT_EQ(test::ToFen(startPosition), "4k3/8/8/8/8/8/4P3/4K3 b - -");
-  EXPECT_EQ(test::ToFen(gamePosition), "8/8/2k5/8/4P3/8/8/4K3 w - -");
-  EXPECT_EQ(HistoryCount(), 4);
-}
-
-TEST_F(PgnLoadTest, CommentsVariationsAndGlyphsArePassedOver) {
-  const std::string plain = "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 4. Ba4 Nf6 5. O-O Be7 *";
-  const std::string annotated =
-      "1. e4 {best by test: 1. d4 d5} e5 $1 2. Nf3 (2. f4 exf4 (2... d5 {the counter 3. exd5}) 3. Nf3) "
-      "2... Nc6 $14 {a}{b 3. d4} 3. Bb5 ; 3. Bc4 Bc5 would be the Italian\n"
-      "3... a6 (3... Nf6 {(Berlin 4. O-O)} 4. O-O) 4. Ba4 [%clk 0:01:00] Nf6 5. O-O! Be7?! *";
-  test::ResetGame();
-  EXPECT_EQ(PlayMoveTextBlock(plain.c_str()), 10);
-  std::vector<std::string> expected = RecordTexts();
-  ASSERT_EQ(expected.size(), 10u);
-  test::ResetGame();
-  EXPECT_EQ(PlayMoveTextBlock(annotated.c_str()), 10);
-  EXPECT_EQ(RecordTexts(), expected);
-}
-
-TEST_F(PgnLoadTest, MoveNumberFormsAndDroppedTokens) {
+TEST_F(PgnTest, MoveNumberForms) {
   const char* const blackFirst = "4k3/8/8/8/8/8/4P3/4K3 b - -";
-  const std::vector<std::string> kingWalk = {"", "Ke8-d7", "e2-e4 ", "Kd7-c6"};
-  struct Case {
+  const Texts kingWalk = {"", "Ke8-d7", "e2-e4 ", "Kd7-c6"};
+  const struct {
     const char* start;
     const char* text;
-    std::vector<std::string> played, dropped;
-  } const cases[] = {
-      // No blank after the dots, a continuation number for Black, a move that does not fit
-      // (and the reply to it, which then does not fit either), a result.
-      {nullptr, "1.e4 1...c5 2.Nf3 d6 3. Qxh7 Nf6 4. d4 1-0",
-       {"e2-e4 ", "c7-c5 ", "Ng1-f3", "d7-d6 ", "d2-d4 "}, {"Qxh7", "Nf6", "1-0"}},
-      {nullptr, "1. e4 e5 2. Nf3 {x} 2...Nc6 (2...d6) 3. Bb5 3...a6 *",
-       {"e2-e4 ", "e7-e5 ", "Ng1-f3", "Nb8-c6", "Bf1-b5", "a7-a6 "}, {}},
-      // A game from a position with Black to move: as others write it, and as this program
-      // writes it now and wrote it before.
+    Texts played, dropped;
+  } cases[] = {
+      // A move that does not fit (and the reply to it, which then does not fit either), a result.
+      {InitialFen, "1.e4 1...c5 2.Nf3 d6 3. Qxh7 Nf6 4. d4 1-0", {"e2-e4 ", "c7-c5 ", "Ng1-f3", "d7-d6 ", "d2-d4 "},
+       {"Qxh7", "Nf6", "1-0"}},
+      // From a position with Black to move: as others write it, as this program writes it now
+      // and as it wrote it before.
       {blackFirst, "1...Kd7 2. e4 Kc6", kingWalk, {}},
       {blackFirst, "1... Ke8-d7 \n2. e2-e4  Kd7-c6 \n", kingWalk, {}},
       {blackFirst, "1.  Ke8-d7 \n2. e2-e4  Kd7-c6 \n", kingWalk, {}},
       // The first character counts too; words without a number are passed over.
-      {nullptr, "1 e4", {"e2-e4 "}, {}},
-      {nullptr, "White resigns", {}, {}},
-      {nullptr, "", {}, {}},
+      {InitialFen, "1 e4 White resigns", {"e2-e4 "}, {"White"}},
   };
-  for (const Case& c : cases) {
-    const Position start = test::FromFen(c.start ? c.start : InitialFen);
+  for (const auto& c : cases) {
+    const Position start = test::FromFen(c.start);
     ResetGameRecord(&start);
-    std::vector<std::string> dropped;
-    EXPECT_EQ(PlayMoveTextBlock(c.text, &dropped), std::count_if(c.played.begin(), c.played.end(), [](auto& t) {
-                return !t.empty();
-              })) << c.text;
+    Texts dropped;
+    const auto played = std::count_if(c.played.begin(), c.played.end(), [](auto& t) { return !t.empty(); });
+    EXPECT_EQ(PlayMoveTextBlock(c.text, &dropped), played) << c.text;
     EXPECT_EQ(RecordTexts(), c.played) << c.text;
     EXPECT_EQ(dropped, c.dropped) << c.text;
   }
-  EXPECT_EQ(PlayMoveTextBlock(nullptr), 0);
 }
 
-TEST_F(PgnLoadTest, WhatStandsBeforeTheFirstTagIsNoGame) {
-  for (const char* head : {"\n", "\r\n \n", "; games of the club\n", "% made by hand\n", "{ Two games,\nthe second short }\n"}) {
-    WriteFileBytes("pre.pgn", head + Game("[Event \"one\"]\n", "1. e4") + Game("[Event \"two\"]\n", "1. d4"));
-    EXPECT_EQ(LoadPgnGame("pre.pgn", 1, 0), 1) << head;
-    EXPECT_EQ(RecordTexts(), std::vector<std::string>{"e2-e4 "}) << head;
-    EXPECT_EQ(LoadPgnGame("pre.pgn", 9, 0), 2) << head;
+TEST_F(PgnTest, TagsAreReadByTheirWholeNames) {
+  const std::string n300(300, 'n');
+  const std::pair<std::string, std::string> cases[] = {
+      {"[Event \"Club\"]\n[Site \"Here\"]\n[WhiteElo \"2100\"]\n[White \"Ann\"]\n[Black \"Bo\"]\n[Result \"0-1\"]\n"
+       "[TimeControl \"40/7200\"]\n", "Event: Club\nTime Control: 40/7200\nWhite: Ann\nBlack: Bo\nResult: 0-1"},
+      {"[Date \"1.1.2000\"]\n", "Event: X\nTime Control: X\nWhite: X\nBlack: X\nResult: X"},
+      // Two on one line, escapes, a value that holds another tag's name, values cut to their fields.
+      {"[White \"a\\\"b\\\\c\"] [Black \"d\"]\n[Event \"Black \"]\n[Result \"" + n300 + "\"]\n",
+       "Event: Black \nTime Control: X\nWhite: a\"b\\c\nBlack: d\nResult: " + std::string(31, 'n')},
+      // A path ending in a backslash, as older versions wrote it unescaped.
+      {"[White \"C:\\games\\\"]\n[Black \"" + n300 + "\"]\n",
+       "Event: X\nTime Control: X\nWhite: C:\\games\\\nBlack: " + std::string(127, 'n') + "\nResult: X"}};
+  for (auto& [tags, shown] : cases) {
+    WriteFileBytes("t.pgn", Game(tags, "1. e4"));
+    ASSERT_EQ(LoadPgnGame("t.pgn", 1, 1), 1);
+    EXPECT_EQ(ui->LastInfo(), "Game 1\n" + shown + "\n");
+    EXPECT_EQ(RecordTexts(), Texts{"e2-e4 "});
   }
 }
 
-TEST_F(PgnLoadTest, OnlyRegularFilesAreReadOrWritten) {
-  test::RecordCoordinates({"e2e4", "c7c5"});
+TEST_F(PgnTest, TheGamesOfAFile) {
+  const std::string three = Game("[Event \"one\"]\n", "1. e4") + Game("[Event \"two\"]\n", "1. d4") +
+                            Game("[Event \"three\"]\n", "1. c4");
+  // Blank and remark lines before the first tag make no game of their own.
+  for (const char* head : {"", "\n", "\r\n \n", "; games of the club\n", "% by hand\n", "{ Three games,\nall short }\n"}) {
+    WriteFileBytes("three.pgn", head + three);
+    EXPECT_EQ(LoadPgnGame("three.pgn", 1, 0), 1) << head;
+    EXPECT_EQ(RecordTexts(), Texts{"e2-e4 "}) << head;
+    EXPECT_EQ(LoadPgnGame("three.pgn", 5, 0), 3) << head;
+  }
+  EXPECT_EQ(LoadFirstPgnGame("three.pgn"), 1);
+  EXPECT_EQ(LoadPreviousPgnGame(), 1) << "never before the first";
+  EXPECT_EQ(LoadNextPgnGame(), 2);
+  EXPECT_EQ(ui->LastInfo().substr(0, 7), "Game 2\n");
+  EXPECT_EQ(LoadNextPgnGame(), 3);
+  EXPECT_EQ(LoadNextPgnGame(), 3) << "past the end the last game stays";
+  EXPECT_EQ(LoadPreviousPgnGame(), 2);
+  // A file gone: back to 1, the game stays; a file that cannot be opened is not stepped through.
+  std::filesystem::remove("three.pgn");
+  const std::size_t shown = ui->infoTexts.size();
+  EXPECT_EQ(LoadNextPgnGame(), 1);
+  EXPECT_EQ(LoadFirstPgnGame("absent.pgn"), 0);
+  EXPECT_EQ(pgnFileName, "three.pgn");
+  EXPECT_EQ(ui->infoTexts.size(), shown);
+  EXPECT_EQ(RecordTexts(), Texts{"d2-d4 "});
+}
+
+TEST_F(PgnTest, OnlyRegularFilesAreReadOrWritten) {
+  RecordCoordinates({"e2e4", "c7c5"});
   std::filesystem::create_directory("folder.pgn");
   EXPECT_EQ(LoadPgnGame("folder.pgn", 1, 1), 0);
   EXPECT_EQ(HistoryCount(), 2) << "the game on the board stays";
   ASSERT_EQ(mkfifo("pipe.pgn", 0600), 0);
   // A reader holds the pipe open, so that a save that wrongly opens it cannot block the test.
   const int reader = open("pipe.pgn", O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  for (int append : {1, 0}) {
-    ui->infoTexts.clear();
-    EXPECT_EQ(SavePgnGame(3, "pipe.pgn", append, PgnPlayers{}), 0) << append;
-    EXPECT_EQ(ui->LastInfo(), "Cannot Open File.");
+  for (const char* name : {"pipe.pgn", "no/such/folder.pgn"}) {
+    for (int append : {1, 0}) {
+      ui->infoTexts.clear();
+      EXPECT_EQ(SavePgnGame(3, name, append, {}), 0) << name << append;
+      EXPECT_EQ(ui->LastInfo(), "Cannot Open File.");
+    }
   }
   close(reader);
   EXPECT_TRUE(std::filesystem::is_fifo("pipe.pgn"));
 }
 
-TEST_F(PgnLoadTest, ARequestPastTheLastGameLoadsTheLast) {
-  WriteFileBytes("three.pgn", Game("[Event \"one\"]\n", "1. e4") + Game("[Event \"two\"]\n", "1. d4") +
-                                  Game("[Event \"three\"]\n", "1. c4"));
-  EXPECT_EQ(LoadPgnGame("three.pgn", 5, 0), 3);
-  EXPECT_EQ(RecordTexts(), std::vector<std::string>{"c2-c4 "});
-  EXPECT_EQ(LoadPgnGame("three.pgn", 2, 0), 2);
-  EXPECT_EQ(RecordTexts(), std::vector<std::string>{"d2-d4 "});
-  EXPECT_EQ(LoadPgnGame("three.pgn", 0, 0), 1);
-  EXPECT_EQ(RecordTexts(), std::vector<std::string>{"e2-e4 "});
-}
-
-TEST_F(PgnLoadTest, AFileThatCannotBeOpenedLeavesTheGame) {
-  test::RecordCoordinates({"e2e4", "c7c5"});
-  size_t shown = ui->infoTexts.size();
-  EXPECT_EQ(LoadPgnGame("absent.pgn", 1, 1), 0);
-  EXPECT_EQ(ui->infoTexts.size(), shown);
-  EXPECT_EQ(HistoryCount(), 2);
-  EXPECT_EQ(gamePosition.plyCount, 3);
-}
-
-TEST_F(PgnLoadTest, SteppingWalksThroughTheFile) {
-  WriteFileBytes("three.pgn", Game("[Event \"one\"]\n", "1. e4") + Game("[Event \"two\"]\n", "1. d4") +
-                                  Game("[Event \"three\"]\n", "1. c4"));
-  EXPECT_EQ(LoadFirstPgnGame("three.pgn"), 1);
-  EXPECT_EQ(pgnFileName, "three.pgn");
-  EXPECT_EQ(LoadPreviousPgnGame(), 1) << "never before the first";
-  EXPECT_EQ(LoadNextPgnGame(), 2);
-  EXPECT_EQ(ui->LastInfo().substr(0, 7), "Game 2\n");
-  EXPECT_EQ(LoadNextPgnGame(), 3);
-  EXPECT_EQ(LoadNextPgnGame(), 3) << "past the end the last game stays";
-  EXPECT_EQ(RecordTexts(), std::vector<std::string>{"c2-c4 "});
-  EXPECT_EQ(LoadPreviousPgnGame(), 2);
-  EXPECT_EQ(RecordTexts(), std::vector<std::string>{"d2-d4 "});
-  // A file that went away: back to 1, the game stays.
-  std::remove("three.pgn");
-  EXPECT_EQ(LoadNextPgnGame(), 1);
-  EXPECT_EQ(RecordTexts(), std::vector<std::string>{"d2-d4 "});
-  // A file that cannot be opened is not taken as the one to step through.
-  EXPECT_EQ(LoadFirstPgnGame("absent.pgn"), 0);
-  EXPECT_EQ(pgnFileName, "three.pgn");
+TEST_F(PgnTest, NoiseAndOversizedTextLoadAsSoundGames) {
+  std::mt19937 random(2718);
+  // Raw bytes, and bytes mostly drawn from the characters a reader reacts to.
+  std::string raw(1 << 20, '\0'), pgnish(1 << 20, '\0');
+  const std::string common = "0123456789....      \n\rabcdefgh12345678NBRQKxO-=+#!?*/\t", rare("[]\"(){}$;\0", 10);
+  for (char& c : raw) c = static_cast<char>(random());
+  for (char& c : pgnish) c = random() % 100 ? common[random() % common.size()] : rare[random() % rare.size()];
+  // A tag line and a move text far beyond their limits, an unclosed comment, deep nesting.
+  const std::string huge(100 * 1024, 'h');
+  const std::string limits = "[Event \"" + huge + "\"]\n\n1. e4 e5 2. Nf3 {" + huge + "} Nc6\n\n[Event \"b\"]\n\n"
+                             "1. d4 { never closed 2. c4\n\n[Event \"c\"]\n\n1. c4 " + std::string(20000, '(') + "\n";
+  for (const std::string& text : {raw, pgnish, std::string("\xEF\xBB\xBF"), limits}) {
+    WriteFileBytes("noise.pgn", text);
+    for (int n : {1, 2, 3, 1000000}) {
+      const int loaded = LoadPgnGame("noise.pgn", n, 1);
+      EXPECT_TRUE(loaded >= 1 && loaded <= n);
+      EXPECT_EQ(test::ConsistencyProblems(gamePosition), "");
+      Position p = startPosition;
+      for (int ply = 1; ply <= HistoryCount(); ++ply) ASSERT_EQ(PlayMoveText(PlyText(gameHistory, ply), p, 0, nullptr), 1);
+    }
+  }
+  const Texts expected[] = {{"e2-e4 ", "e7-e5 ", "Ng1-f3"}, {"d2-d4 "}, {"c2-c4 "}};
+  for (int n = 1; n <= 3; ++n) {
+    EXPECT_EQ(LoadPgnGame("noise.pgn", n, 1), n);
+    EXPECT_EQ(RecordTexts(), expected[n - 1]);
+  }
+  EXPECT_EQ(ui->LastInfo().substr(0, 20), "Game 3\nEvent: c\nTime");
 }
 
 } // namespace

@@ -1,162 +1,155 @@
+// The game record: move texts per ply, positions rebuilt from them, the clock charges, the
+// side panel's move list and the plain-text transcript, and positions installed from FEN.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "board/gameend.h"
+#include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/movetext.h"
+#include "notation/transcript.h"
 #include "search/keys.h"
-#include "support/fixtures.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"
 
 namespace kestrin {
 namespace {
 
+using Lines = std::vector<std::string>;
+
 std::int64_t fakeNow = 0;
 std::int64_t FakeClock() { return fakeNow; }
+
+bool Same(const Position& a, const Position& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 class GameRecord : public ::testing::Test {
 protected:
   void SetUp() override {
     test::ResetGame();
+    ClearTranscript();
     fakeNow = 1000;
     SetClockSource(&FakeClock);
     ResetGameRecord();
   }
   void TearDown() override { test::ResetGame(); }
-
-  // Plays and records texts on the game position; returns the positions after each.
-  std::vector<Position> Play(std::initializer_list<const char*> texts) {
-    std::vector<Position> after;
+  // Plays, records and lists moves as the window does; returns the position after the last.
+  Position Play(std::initializer_list<const char*> texts) {
     for (const char* text : texts) {
       EXPECT_EQ(PlayMoveText(text, gamePosition, 1, nullptr), 1) << text;
-      after.push_back(gamePosition);
+      AddTranscriptLine(1);
     }
-    return after;
+    return gamePosition;
   }
-  static bool Same(const Position& a, const Position& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
   static Position At(int n) {
     Position p;
     PositionAtPly(p, n);
     return p;
   }
+  static std::string Text(int size = 4096) {
+    std::vector<char> buffer(static_cast<std::size_t>(size), '#');
+    const int length = TranscriptToText(nullptr, buffer.data(), size);
+    EXPECT_EQ(length, static_cast<int>(std::strlen(buffer.data())));
+    return buffer.data();
+  }
+  test::RecordingScope ui;
 };
 
-TEST_F(GameRecord, RecordsTheTextsAndReplaysAnyPly) {
-  std::vector<Position> after = Play({"e4", "e5", "Nf3", "Nc6", "Bb5"});
-  EXPECT_EQ(HistoryCount(), 5);
+TEST_F(GameRecord, RecordsTextsRebuildsPliesAndChargesTheMover) {
+  fakeNow = 3345;
+  std::vector<Position> after = {Play({"e4"})};
+  fakeNow += 1000;
+  for (const char* text : {"e5", "Nf3", "Nc6", "Bb5"}) after.push_back(Play({text}));
+  EXPECT_EQ(whiteUsed.load(), 234);
+  EXPECT_EQ(blackUsed.load(), 100);
   const char* expected[] = {"e2-e4 ", "e7-e5 ", "Ng1-f3", "Nb8-c6", "Bf1-b5"};
-  for (int ply = 1; ply <= 5; ++ply) EXPECT_EQ(PlyText(gameHistory, ply), expected[ply - 1]);
-  EXPECT_EQ(LastRecordedText(), "Bf1-b5");
-  EXPECT_TRUE(GamePositionAtEnd());
+  for (int n = 2; n <= 6; ++n) EXPECT_EQ(PlyText(gameHistory, n - 1), expected[n - 2]);
   for (int n = 2; n <= 6; ++n) EXPECT_TRUE(Same(At(n), after[n - 2])) << n;
   for (int n : {1, 0, -7}) EXPECT_TRUE(Same(At(n), startPosition)) << n;
   EXPECT_TRUE(Same(At(100), after.back()));
-  gamePosition = At(3);
+  EXPECT_EQ(RepetitionKeyAt(1), RepetitionKey(startPosition));
+  // Back to Black's second move and another one: the later plies go and nothing is charged.
+  gamePosition = At(4);
   EXPECT_FALSE(GamePositionAtEnd());
-}
-
-TEST_F(GameRecord, RecordingAfterGoingBackDropsTheLaterPlies) {
-  Play({"e4", "e5", "Nf3", "Nc6", "Bb5"});
-  gamePosition = At(gamePosition.plyCount - 2); // back to Black's second move
-  std::vector<Position> after = Play({"Nf6"});
-  EXPECT_EQ(HistoryCount(), 4);
-  EXPECT_EQ(PlyText(gameHistory, 4), "Ng8-f6");
-  EXPECT_TRUE(Same(At(1000), after.back()));
-  EXPECT_EQ(At(1000).plyCount, 5);
-}
-
-TEST_F(GameRecord, TheMoverIsChargedOnlyForMovesAtTheEnd) {
-  fakeNow = 3345;
-  Play({"e4"});
-  EXPECT_EQ(whiteUsed.load(), 234);
-  EXPECT_EQ(turnStart.load(), 3345);
-  fakeNow += 1000;
-  Play({"e5"});
-  EXPECT_EQ(blackUsed.load(), 100);
-  fakeNow += 700;
-  Play({"Nf3"});
-  EXPECT_EQ(whiteUsed.load(), 304);
-  // Two plies back and a different move: nothing is charged, the turn starts anew.
-  gamePosition = At(gamePosition.plyCount - 2);
   fakeNow += 5000;
-  Play({"d5"});
+  const Position last = Play({"Nf6"});
+  EXPECT_TRUE(Same(last, At(1000)));
+  EXPECT_EQ(HistoryCount(), 4);
   EXPECT_EQ(blackUsed.load(), 100);
-  EXPECT_EQ(whiteUsed.load(), 304);
   EXPECT_EQ(turnStart.load(), fakeNow);
-}
-
-TEST_F(GameRecord, TheMainRecordKeepsRepetitionKeysAndTheGameState) {
-  gameState = WhiteWon;
-  Position start = gamePosition;
-  Play({"Nf3"});
-  EXPECT_EQ(gameState.load(), GameInProgress);
-  EXPECT_EQ(RepetitionKeyAt(1), RepetitionKey(start));
-
   // Another record (a network table's) touches none of the game's values.
   GameHistory table{};
   gameState = WhiteWon;
   Position p = gamePosition;
-  fakeNow += 5000;
-  EXPECT_EQ(PlayMoveText("Nf6", p, 1, &table), 1);
-  EXPECT_EQ(HistoryCount(&table), 2);
-  EXPECT_EQ(PlyText(table, 2), "Ng8-f6");
-  EXPECT_EQ(HistoryCount(), 1);
+  EXPECT_EQ(PlayMoveText("Bb5", p, 1, &table), 1);
+  EXPECT_EQ(PlyText(table, 5), "Bf1-b5");
+  EXPECT_EQ(HistoryCount(), 4);
   EXPECT_EQ(gameState.load(), WhiteWon);
-  EXPECT_EQ(blackUsed.load(), 0);
-  EXPECT_EQ(RepetitionKeyAt(2), 0u);
+  EXPECT_EQ(whiteUsed.load(), 234);
 }
 
-TEST_F(GameRecord, AFullRecordTakesNoMoreMoves) {
-  test::RecordingScope recording;
-  const char* dance[4] = {"Ng1-f3", "Ng8-f6", "Nf3-g1", "Nf6-g8"};
-  for (int ply = 1; ply <= 596; ++ply) ASSERT_EQ(PlayMoveText(dance[(ply - 1) % 4], gamePosition, 1, nullptr), 1);
-  EXPECT_EQ(HistoryCount(), 596);
-  EXPECT_TRUE(recording->infoTexts.empty());
-  EXPECT_EQ(PlyText(gameHistory, 596), "Nf6-g8");
-  // The move is still made on the board; the record refuses it.
-  EXPECT_EQ(PlayMoveText("Nf3", gamePosition, 1, nullptr), 1);
-  EXPECT_EQ(HistoryCount(), 596);
-  EXPECT_EQ(recording->LastInfo(), "Hit Maximum Move Number");
-  EXPECT_EQ(gamePosition.plyCount, 598);
-}
-
-TEST_F(GameRecord, ARecordingAtAnImpossiblePlyIsRefused) {
-  test::RecordingScope recording;
-  MoveList list;
-  GenerateMoves(White, gamePosition, list);
-  Position odd = gamePosition;
-  for (int ply : {0, 597, 4000}) {
-    odd.plyCount = static_cast<u16>(ply);
-    RecordMove(nullptr, list, 1 + QuietBase, odd);
-    EXPECT_EQ(HistoryCount(), 0) << ply;
+TEST_F(GameRecord, MoveListAndTranscript) {
+  Play({"e4"});
+  EXPECT_EQ(TranscriptLines(), Lines{"1. e2-e4  "});
+  Play({"e5", "Nf3"});
+  EXPECT_EQ(TranscriptLines(), (Lines{"1. e2-e4   |  e7-e5 ", "2. Ng1-f3 "}));
+  EXPECT_EQ(TranscriptSelection(), 1);
+  EXPECT_EQ(Text(), "1. e2-e4  e7-e5  \n2. Ng1-f3 ");
+  for (const char* text : {"Nc6", "Bb5", "a6", "Ba4", "Nf6", "O-O", "Be7", "Re1", "O-O"}) {
+    Play({text});
+    const Lines added = TranscriptLines();
+    RebuildTranscript(gamePosition.plyCount - 2);
+    EXPECT_EQ(TranscriptLines(), added) << text;
   }
-  EXPECT_EQ(recording->infoTexts.size(), 3u);
+  EXPECT_EQ(TranscriptLines().back(), "6. Rf1-e1  |  O-O   ");
+  // Back to Black's second move before the engine plays from there: that line goes.
+  PositionAtPly(gamePosition, 4);
+  TrimTranscript();
+  EXPECT_EQ(TranscriptLines(), Lines{"1. e2-e4   |  e7-e5 "});
+  Play({"d6"});
+  EXPECT_EQ(TranscriptLines().back(), "2. Ng1-f3  |  d7-d6 ");
+  // A full record takes no more moves (the move is still made on the board); its text fits
+  // into a buffer of any size, cut at a ply.
+  const char* dance[4] = {"Nc3", "Nc6", "Nb1", "Nb8"};
+  for (int ply = HistoryCount(); ply < MaxRecordedPlies; ++ply) Play({dance[ply % 4]});
+  EXPECT_TRUE(ui->infoTexts.empty());
+  EXPECT_EQ(PlayMoveText("Nc3", gamePosition, 1, nullptr), 1);
+  EXPECT_EQ(HistoryCount(), MaxRecordedPlies);
+  EXPECT_EQ(ui->LastInfo(), "Hit Maximum Move Number");
+  const std::string whole = Text(100000);
+  EXPECT_EQ(whole.substr(whole.size() - 21), "\n298. Nc3-b1 Nc6-b8 \n");
+  for (int size = 1; size < 400; size += 7) EXPECT_EQ(whole.compare(0, Text(size).size(), Text(size)), 0);
+  EXPECT_EQ(Text(20), "1. e2-e4  ");
 }
 
-TEST_F(GameRecord, ClearingEmptiesEverySlot) {
-  Play({"e4", "e5"});
-  ClearHistory(nullptr);
-  EXPECT_EQ(HistoryCount(), 0);
-  for (int ply = 1; ply <= HistorySlots; ++ply) ASSERT_EQ(PlyText(gameHistory, ply), "");
-  EXPECT_EQ(PlyText(gameHistory, 0), "");
-  EXPECT_EQ(PlyText(gameHistory, HistorySlots + 1), "");
-}
-
-TEST_F(GameRecord, ANewRecordForgetsTheOldGame) {
-  Play({"Nf3", "Nf6", "Ng1", "Ng8"});
-  whiteUsed = 77;
-  ResetGameRecord();
+TEST_F(GameRecord, APositionFromFenStartsAFreshGame) {
+  Play({"e4", "e5", "Nf3"});
+  whiteUsed = 500;
+  const Position game = gamePosition;
+  for (const char* refused : {"8/8/8/8/8/8/8/K5k w - -", "8/8/8/8/8/8/8/K7 w - -", "8/8/8/8/8/8/8/K6k", "",
+                              "4k3/8/8/8/8/8/8/4R2K w - -", "8/8/8/8/8/8/8/Kk6 b - -"}) {
+    EXPECT_EQ(PositionFromFen(refused, std::strlen(refused)), 0) << refused;
+    EXPECT_EQ(ui->LastInfo(), "Not a valid Position");
+    EXPECT_TRUE(Same(gamePosition, game));
+    EXPECT_EQ(HistoryCount(), 3);
+    EXPECT_EQ(whiteUsed.load(), 500);
+  }
+  const char* fen = "rnbqkbnr/pppppppp/8/8/8/5N2/PPPPPPPP/RNBQKB1R b KQkq -";
+  ASSERT_EQ(PositionFromFen(fen, std::strlen(fen)), 1);
+  EXPECT_EQ(ui->LastInfo(), "Position Pasted.");
+  EXPECT_EQ(gamePosition.plyCount, 2);
+  EXPECT_TRUE(Same(startPosition, gamePosition));
   EXPECT_EQ(HistoryCount(), 0);
   EXPECT_EQ(whiteUsed.load(), 0);
-  EXPECT_EQ(RepetitionKeyAt(1), 0u);
+  EXPECT_EQ(TranscriptLines(), Lines{"1.  "});
+  // The earlier game's keys are not repetitions of this one.
+  Play({"Nf6", "Ng1", "Ng8"});
   EXPECT_EQ(RepetitionCount(gamePosition), 0);
-  Position initial;
-  SetStartPosition(initial);
-  EXPECT_TRUE(Same(gamePosition, initial));
-  EXPECT_TRUE(Same(startPosition, initial));
+  EXPECT_EQ(Text(), "1... Ng8-f6 \n2. Nf3-g1 Nf6-g8 \n");
+  Play({"Nf3", "Nf6", "Ng1", "Ng8"});
+  EXPECT_EQ(RepetitionCount(gamePosition), 1);
 }
 
 } // namespace

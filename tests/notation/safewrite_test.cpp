@@ -1,8 +1,7 @@
-// Replacing writes (settings, books, saved games) keep what the old file was.
+// Replacing writes (settings, books, saved games) honour what stood there.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <sys/stat.h>
 
@@ -17,54 +16,27 @@ using test::ReadFileBytes;
 using test::WriteFileBytes;
 
 TEST(ReplacingWrite, HonoursWhatStoodThere) {
-  struct Case {
-    const char* what;
-    std::function<void()> make;   // what stands at "target" before
-    bool replaced;
-    std::function<void()> check;  // what must stand there after
-  } const cases[] = {
-      {"nothing", [] {}, true, [] { EXPECT_EQ(ReadFileBytes("target"), "new"); }},
-      {"a file", [] { WriteFileBytes("target", "old"); }, true, [] { EXPECT_EQ(ReadFileBytes("target"), "new"); }},
-      {"a file of mode 0640",
-       [] {
-         WriteFileBytes("target", "old");
-         fs::permissions("target", fs::perms(0640));
-       },
-       true, [] { EXPECT_EQ(fs::status("target").permissions(), fs::perms(0640)); }},
-      {"a link to a file in a folder",
-       [] {
-         fs::create_directory("sub");
-         WriteFileBytes("sub/real", "old");
-         fs::create_symlink("sub/real", "target");
-       },
-       true,
-       [] {
-         EXPECT_TRUE(fs::is_symlink("target"));
-         EXPECT_EQ(ReadFileBytes("sub/real"), "new");
-       }},
-      {"a link to a file not made yet", [] { fs::create_symlink("later", "target"); }, true,
-       [] {
-         EXPECT_TRUE(fs::is_symlink("target"));
-         EXPECT_EQ(ReadFileBytes("later"), "new");
-       }},
-      {"a read-only file",
-       [] {
-         WriteFileBytes("target", "old");
-         fs::permissions("target", fs::perms(0444));
-       },
-       false, [] { EXPECT_EQ(ReadFileBytes("target"), "old"); }},
-      {"a folder", [] { fs::create_directory("target"); }, false, [] { EXPECT_TRUE(fs::is_directory("target")); }},
-      {"a pipe", [] { ASSERT_EQ(mkfifo("target", 0600), 0); }, false, [] { EXPECT_TRUE(fs::is_fifo("target")); }},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    test::ScratchDirectory dir;
-    c.make();
-    EXPECT_EQ(WriteFileReplacing("target", "new", 3), c.replaced);
-    c.check();
-    for (const auto& entry : fs::recursive_directory_iterator("."))
-      EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << "left behind: " << entry.path();
-  }
+  test::ScratchDirectory dir;
+  fs::create_directory("sub");
+  for (const char* name : {"plain", "sub/real", "readonly"}) WriteFileBytes(name, "old");
+  fs::permissions("plain", fs::perms(0640));
+  fs::permissions("readonly", fs::perms(0444));
+  fs::create_symlink("sub/real", "link");
+  fs::create_symlink("later", "dangling");
+  fs::create_directory("folder");
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  // A read-only file, a folder and a pipe are not replaced.
+  const std::pair<const char*, bool> writes[] = {{"fresh", true},     {"plain", true},  {"link", true}, {"dangling", true},
+                                                 {"readonly", false}, {"folder", false}, {"pipe", false}};
+  for (auto [name, replaced] : writes) EXPECT_EQ(WriteFileReplacing(name, "new", 3), replaced) << name;
+  for (const char* name : {"fresh", "plain", "sub/real", "later"}) EXPECT_EQ(ReadFileBytes(name), "new") << name;
+  EXPECT_EQ(ReadFileBytes("readonly"), "old");
+  // Links stay links, the file keeps its permissions, nothing temporary is left behind.
+  EXPECT_TRUE(fs::is_symlink("link") && fs::is_symlink("dangling"));
+  EXPECT_EQ(fs::status("plain").permissions(), fs::perms(0640));
+  EXPECT_TRUE(fs::is_directory("folder") && fs::is_fifo("pipe"));
+  for (const auto& entry : fs::recursive_directory_iterator("."))
+    EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
 } // namespace

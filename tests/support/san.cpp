@@ -1,8 +1,11 @@
 #include "support/san.h"
 
+#include <algorithm>
+
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/tables.h"
+#include "support/fixtures.h"
 #include "support/legalmoves.h"
 
 namespace kestrin::test {
@@ -66,6 +69,24 @@ bool PlaySan(Position& position, const std::string& san) {
     }
   }
   return false;
+}
+
+RandomGame PlayRandomGame(std::mt19937& random, int maxPlies, const Position& start, int narrowPlies) {
+  RandomGame game;
+  Position p = start;
+  for (int ply = 0; ply < maxPlies; ++ply) {
+    const std::vector<Move> legal = LegalMoves(p);
+    if (legal.empty()) break;
+    const Move move = legal[random() % (ply < narrowPlies ? std::min<std::size_t>(2, legal.size()) : legal.size())];
+    const bool promoting = !IsCastling(move) && (p.board[MoveFrom(move)] & 7) == Pawn && RankOf[MoveTo(move)] % 7 == 1;
+    const int promotion = promoting ? static_cast<int>(Bishop + random() % 4) : Queen;
+    game.san.push_back(SanOf(p, move, promotion));
+    game.coordinates.push_back(CoordinateOf(move) + (promoting ? std::string(1, "..pbnrq"[promotion]) : ""));
+    MoveUndo undo;
+    MakeMove(p, move, undo, promotion);
+    game.fens.push_back(ToFen(p));
+  }
+  return game;
 }
 
 } // namespace kestrin::test

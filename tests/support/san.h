@@ -2,7 +2,9 @@
 // programs write their PGN files; the tests' independent check of what the reader accepts.
 #pragma once
 
+#include <random>
 #include <string>
+#include <vector>
 
 #include "board/position.h"
 
@@ -13,5 +15,13 @@ std::string SanOf(const Position& before, Move move, int promotionType = Queen);
 // Makes the legal move whose text is `san` (check and annotation marks ignored); false,
 // changing nothing, when no legal move has that text.
 bool PlaySan(Position& position, const std::string& san);
+
+// A random legal game: each ply in standard notation and in coordinates (e2e4, e7e8n), and
+// the position after it as FEN. Promotions take a random piece; during the first
+// `narrowPlies` plies only the first two legal moves are drawn, so that games share openings.
+struct RandomGame {
+  std::vector<std::string> san, coordinates, fens;
+};
+RandomGame PlayRandomGame(std::mt19937& random, int maxPlies, const Position& start, int narrowPlies = 0);
 
 } // namespace kestrin::test
