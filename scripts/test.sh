@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds Kestrin Chess and runs every test:
 #   release  an optimised build with the whole suite (the xboard match last, on its own);
-#   asan     AddressSanitizer + UndefinedBehaviorSanitizer, suites named *Slow* and the match skipped;
-#   tsan     ThreadSanitizer over the engine-thread tests.
+#   asan     AddressSanitizer + UndefinedBehaviorSanitizer (float conversions included), suites
+#            named *Slow* and the match skipped;
+#   tsan     ThreadSanitizer over the engine-thread tests and the protocol sessions (which run a
+#            ThreadSanitizer build of the engine program).
 # KESTRIN_TEST_BUILDS selects builds, e.g. KESTRIN_TEST_BUILDS=release for a quick run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,10 +16,10 @@ for kind in $builds; do
   target=()
   case $kind in
     release) dir=build-test; flags=(-DCMAKE_BUILD_TYPE=Release); select=(-LE interop) ;;
-    asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=address,undefined")
+    asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=address,undefined,float-cast-overflow")
           select=(-LE interop -E Slow) ;;
     tsan) dir=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=thread")
-          select=(-R 'engine\.EngineThread'); target=(--target test_engine) ;;
+          select=(-R 'search\.EngineThread|winboard\..*Session'); target=(--target test_search test_winboard) ;;
     *) echo "unknown build kind: $kind" >&2; exit 2 ;;
   esac
   echo "== $kind build"
