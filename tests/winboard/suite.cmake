@@ -2,7 +2,7 @@
 add_dependencies(test_winboard kestrin-engine)
 target_compile_definitions(test_winboard PRIVATE KESTRIN_ENGINE="$<TARGET_FILE:kestrin-engine>")
 # The match is a real interface: xboard (under Xvfb) against Fairy-Max, from the Debian packages
-# xboard, fairymax, xvfb and xauth. Labelled interop alone, so that it runs on its own
+# xboard, fairymax, xvfb and xauth. Labelled interop as well, so that it runs on its own
 # (ctest -L interop) and stays out of the other runs (ctest -LE interop). The file is read by
 # ctest after the discovered tests, whose names it finds in test_winboard_TESTS.
 set(match winboard.XboardMatch.TwoGamesAgainstFairyMaxEndProperly)
