@@ -33,6 +33,19 @@ constexpr int LastPly = 1000;
 
 int SquareIndex(int square) { return (square % 10 - 2) + 8 * (square / 10 - 2); }
 
+// Whether the squares make a legal move of a pawn to its last rank.
+bool IsPromotion(Position position, int fromFile, int fromRow, int toFile, int toRow) {
+  if (toRow != 0 && toRow != 7) return false;
+  const int piece = position.board[SquareOf(fromFile, fromRow)];
+  if ((piece & 7) != Pawn || piece >= 16) return false;
+  const int choice = PromotionChoice.exchange(Queen);
+  int outFrom = 0, outTo = 0;
+  const int legal = EnterHumanMove(position, fromFile, fromRow, toFile, toRow, position.sideToMove, 0, 0, nullptr,
+                                   outFrom, outTo);
+  PromotionChoice = choice;
+  return legal == 1;
+}
+
 void Redraw() {
   CurrentFrontend().RefreshBoard();
   CurrentFrontend().RefreshPanel(false);
@@ -225,7 +238,14 @@ int ClickSquare(int file, int row) {
   int moved = 0;
   if (controller.selectedSquare < NoSelection) {
     const int from = controller.selectedSquare;
-    PromotionChoice = 0;
+    // The promotion question is asked before the move is handed over: the hand-over holds the
+    // game lock, and a question answered there would keep the window from drawing the board.
+    int choice = Queen;
+    if (IsPromotion(GamePositionNow(), from % 8, from / 8, file, row)) {
+      choice = CurrentFrontend().AskPromotion();
+      if (choice < Bishop || choice > Queen) choice = Queen;
+    }
+    PromotionChoice = choice;
     moved = HumanMoveEntered(from % 8, from / 8, file, row, 0);
     PromotionChoice = Queen;
     if (moved) controller.selectedSquare = JustMoved;
@@ -276,6 +296,9 @@ void ShowBookMoves() {
 
 void BoardChangedByEngine() {
   const Position now = GamePositionNow();
+  // Told before the move is on the board: the next word from the engine looks again.
+  controller.engineMoveAwaited = std::memcmp(&now, &controller.known, sizeof now) == 0;
+  if (controller.engineMoveAwaited) return;
   controller.bookFrames.clear();
   // Only one move on from what the window knew can be framed as that move.
   controller.framesShown = now.plyCount == controller.known.plyCount + 1 && settings.highlightLastMove != 0;
@@ -286,6 +309,7 @@ void BoardChangedByEngine() {
 void BoardChangedHere() {
   const Position now = GamePositionNow();
   // A redraw of the same position (a selection, the board turned) keeps the frames.
+  controller.engineMoveAwaited = false;
   if (std::memcmp(&now, &controller.known, sizeof now) == 0) return;
   controller.known = now;
   ClearFrames();

@@ -28,6 +28,7 @@ struct ControllerState {
   Position known{};
   Position comparison{};
   bool framesShown = false;
+  bool engineMoveAwaited = false; // the engine said it moved before its move reached the board
   // From- and to-squares (0..63, or -1) of the book moves framed by the book button, in list order.
   std::vector<std::pair<int, int>> bookFrames;
 };

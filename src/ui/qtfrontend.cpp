@@ -39,7 +39,7 @@ void QtFrontend::Deliver() {
     info.swap(pendingInfo);
     boxes.swap(pendingBoxes);
   }
-  if (what & Board) window->BoardChanged(true);
+  if ((what & Board) || controller.engineMoveAwaited) window->BoardChanged(true);
   if (what & Transcript) window->TranscriptChanged();
   if (what & (Panel | PanelFull)) window->UpdatePanel((what & PanelFull) != 0);
   if (what & Info) window->SetInfo(ToQString(info));

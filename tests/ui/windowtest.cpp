@@ -1,0 +1,137 @@
+#include "windowtest.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <deque>
+
+#include "app/startup.h"
+#include "game/controller.h"
+#include "notation/fen.h"
+#include "notation/history.h"
+#include "notation/newgame.h"
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+#include "search/limits.h"
+#include "search/searchstate.h"
+#include "ui/boardview.h"
+#include "ui/sidepanel.h"
+
+namespace kestrin::test {
+
+namespace {
+
+std::deque<std::function<void(QWidget*)>> answers;
+
+class Application : public testing::Environment {
+public:
+  void SetUp() override {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    application = std::make_unique<QApplication>(argc, argv);
+    InitEngine();
+    // Modal dialogs are answered from the event loop they run.
+    auto* poll = new QTimer(application.get());
+    QObject::connect(poll, &QTimer::timeout, [] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal || answers.empty() || !modal->isVisible()) return;
+      auto handler = std::move(answers.front());
+      answers.pop_front();
+      handler(modal);
+    });
+    poll->start(20);
+  }
+  void TearDown() override {
+    StopEngineThread();
+    application.reset();
+  }
+  std::unique_ptr<QApplication> application;
+};
+
+testing::Environment* const environment = testing::AddGlobalTestEnvironment(new Application);
+
+} // namespace
+
+std::function<void(QWidget*)> Press(const QString& button) {
+  return [button](QWidget* dialog) {
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+      if (b->objectName() == button || b->text().remove('&') == button) return b->click();
+    ADD_FAILURE() << "no button " << button.toStdString() << " in " << dialog->windowTitle().toStdString();
+  };
+}
+
+void WindowTest::SetUp() {
+  home = std::make_unique<ScratchDirectory>();
+  SetClockSource(nullptr);
+  ResetSettings();
+  ResetSearchSettings();
+  ApplySettings();
+  ResetController();
+  searchSettings.maxPly = 2;
+  HumanSide = 1;
+  StartEngineThread();
+  answers.clear();
+  window = std::make_unique<MainWindow>();
+  window->Start();
+}
+
+void WindowTest::TearDown() {
+  window->close();
+  window.reset();
+  EXPECT_TRUE(answers.empty()) << "a dialog that was to be answered did not open";
+  answers.clear();
+  SetClockSource(nullptr);
+  home.reset();
+}
+
+void WindowTest::Answer(std::function<void(QWidget*)> handler) {
+  answers.push_back([this, handler](QWidget* modal) {
+    if (auto* box = qobject_cast<QMessageBox*>(modal)) boxTexts.push_back(box->text());
+    handler(modal);
+  });
+}
+
+bool WindowTest::WaitUntil(const std::function<bool()>& done, int milliseconds) {
+  for (int waited = 0; waited < milliseconds && !done(); waited += 10) QTest::qWait(10);
+  return done();
+}
+
+void WindowTest::Click(int file, int row) {
+  QTest::mouseClick(window->Board(), Qt::LeftButton, {}, window->Board()->SquareCentre(file, row));
+}
+
+void WindowTest::Trigger(int id) { window->RunMenuCommand(id); }
+
+void WindowTest::Button(int id) {
+  auto* button = window->Panel()->findChild<QAbstractButton*>(QString("button%1").arg(id));
+  ASSERT_NE(button, nullptr) << id;
+  button->click();
+}
+
+QString WindowTest::Text(const char* name) const {
+  auto* label = window->Panel()->findChild<QLabel*>(name);
+  return label ? label->text() : QString("<no %1>").arg(name);
+}
+
+void WindowTest::SetUpPosition(const std::string& fen) {
+  HumanSide = 3;
+  Position start{};
+  ASSERT_TRUE(ReadFen(fen.c_str(), fen.size(), start)) << fen;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    ResetGameRecord(&start);
+  }
+  window->BoardChanged(false);
+  window->UpdatePanel(true);
+}
+
+int WindowTest::PieceAt(int file, int row) const { return GamePositionNow().board[SquareOf(file, row)]; }
+int WindowTest::Ply() const { return GamePositionNow().plyCount; }
+
+} // namespace kestrin::test
