@@ -22,9 +22,10 @@ namespace {
 using Texts = std::vector<std::string>;
 const char* const StartFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 
-Position After(const Position& from, const std::string& move, int promotion = Queen) {
+// The position after a coordinate move; a fifth letter names the promotion piece.
+Position After(const Position& from, const std::string& move) {
   Position p = from;
-  test::Play(p, move, promotion);
+  test::Play(p, move.substr(0, 4), move.size() > 4 ? PieceFromLetter(move[4], true) : Queen);
   return p;
 }
 
@@ -42,38 +43,40 @@ protected:
     BookCreate();
     test::ResetGame();
   }
-  // Starts a game at `fen`, plays `moves`, and gives the book the positions after `book`'s moves.
-  void Prepare(const char* fen, const Texts& moves, const std::vector<std::pair<std::string, int>>& book) {
-    const Position start = test::FromFen(fen);
-    ResetGameRecord(&start);
-    for (const std::string& move : moves) ASSERT_EQ(PlayMoveText(move, gamePosition, 1, nullptr), 1);
-    for (auto& [move, value] : book) BookAdd(After(gamePosition, move), value, true);
-  }
   test::RecordingScope ui;
 };
 
-TEST_F(BookChoiceTest, CandidatesAreTheLegalMovesToBookPositionsNotMetBefore) {
+TEST_F(BookChoiceTest, CandidatesAndTheValuesEachSideTakes) {
   const struct {
     const char* fen;
     Texts moves;
     std::vector<std::pair<std::string, int>> book;
     Texts offered;
+    int chosen; // the value of the move made, BookEmptyValue when none
+    const char* recorded;
   } cases[] = {
-      {StartFen, {}, {{"g1f3", -1}, {"e2e4", 1}, {"d2d4", 2}}, {"g1f3", "e2e4", "d2d4"}},
+      // White takes 0..2 only; Black -2..0 only.
+      {StartFen, {}, {{"g1f3", -1}, {"e2e4", -2}, {"d2d4", 2}}, {"g1f3", "e2e4", "d2d4"}, 2, "d2-d4 "},
+      {StartFen, {}, {{"e2e4", -1}}, {"e2e4"}, BookEmptyValue, ""},
+      {StartFen, {"e2e4"}, {{"e7e5", -1}, {"c7c5", 1}}, {"e7e5", "c7c5"}, -1, "e7-e5 "},
       // A pinned knight's move is never offered, however strongly marked.
-      {"4r1k1/8/8/8/8/8/4N3/4K3 w - -", {}, {{"e2c3", 2}, {"e1d1", 0}}, {"e1d1"}},
+      {"4r1k1/8/8/8/8/8/4N3/4K3 w - -", {}, {{"e2c3", 2}, {"e1d1", 0}}, {"e1d1"}, 0, "Ke1-d1"},
       // The knight's way home reaches the initial position again: not offered.
-      {StartFen, {"g1f3", "g8f6", "f3g1"}, {{"f6g8", 0}, {"e7e5", 0}}, {"e7e5"}},
+      {StartFen, {"g1f3", "g8f6", "f3g1"}, {{"f6g8", 0}, {"e7e5", 0}}, {"e7e5"}, 0, "e7-e5 "},
+      // The book promotes to a queen whatever the board view left as the promotion choice.
+      {"8/1P5k/8/8/8/8/8/4K3 w - -", {}, {{"b7b8", 1}, {"b7b8n", 2}}, {"b7b8"}, 1, "b7-b8=Q"},
   };
   for (const auto& c : cases) {
     BookCreate();
-    Prepare(c.fen, c.moves, c.book);
+    const Position start = test::FromFen(c.fen);
+    ResetGameRecord(&start);
+    for (const std::string& move : c.moves) ASSERT_EQ(PlayMoveText(move, gamePosition, 1, nullptr), 1);
+    for (auto& [move, value] : c.book) BookAdd(After(gamePosition, move), value, true);
     BookMoveList list;
     Texts offered;
     for (int i = 0, n = ShowBookMoveCount(gamePosition, list); i < n; ++i) {
       offered.push_back(test::CoordinateOf(list.Candidate(i)));
-      const auto entry = std::find_if(c.book.begin(), c.book.end(), [&](auto& e) { return e.first == offered.back(); });
-      EXPECT_EQ(list.value[i], entry->second);
+      EXPECT_EQ(list.value[i], BookLookup(After(gamePosition, offered.back())));
     }
     // In generation order, which the legal moves keep.
     Texts expected;
@@ -81,25 +84,12 @@ TEST_F(BookChoiceTest, CandidatesAreTheLegalMovesToBookPositionsNotMetBefore) {
       if (std::count(c.offered.begin(), c.offered.end(), test::CoordinateOf(m))) expected.push_back(test::CoordinateOf(m));
     EXPECT_EQ(offered, expected) << c.fen;
     EXPECT_EQ(ui->LastInfo(), "# of Book Moves: " + std::to_string(expected.size()) + " \n");
+    PromotionChoice = 0;
+    const int before = HistoryCount();
+    EXPECT_EQ(ChooseBookMove(gamePosition), c.chosen) << c.fen;
+    EXPECT_EQ(HistoryCount(), c.chosen == BookEmptyValue ? before : static_cast<int>(c.moves.size()) + 1) << c.fen;
+    EXPECT_EQ(LastRecordedText(), c.recorded) << c.fen;
   }
-}
-
-TEST_F(BookChoiceTest, EachSideTakesTheValuesOnItsSideAndAPromotionIsAQueen) {
-  // Values -1 are Black's only: nothing for White, a recorded move for Black; 1 is White's only.
-  Prepare(StartFen, {}, {{"e2e4", -1}, {"d2d4", -1}});
-  EXPECT_EQ(ChooseBookMove(gamePosition), BookEmptyValue);
-  EXPECT_EQ(HistoryCount(), 0);
-  Prepare(StartFen, {"e2e4"}, {{"e7e5", -1}, {"c7c5", 1}});
-  EXPECT_EQ(ChooseBookMove(gamePosition), -1);
-  EXPECT_EQ(PlyText(gameHistory, 2), "e7-e5 ");
-  EXPECT_EQ(BookLookup(gamePosition), -1);
-  // The book plays a queen whatever the board view left as the promotion choice.
-  BookCreate();
-  Prepare("8/1P5k/8/8/8/8/8/4K3 w - -", {}, {{"b7b8", 1}});
-  BookAdd(After(gamePosition, "b7b8", Knight), 2, true);
-  PromotionChoice = 0;
-  EXPECT_EQ(ChooseBookMove(gamePosition), 1);
-  EXPECT_EQ(PlyText(gameHistory, 1), "b7-b8=Q");
 }
 
 // The share of choices that fall on `favourite` among the book moves of `fen`. With a fixed

@@ -35,54 +35,44 @@ protected:
   void TearDown() override { test::ResetGame(); }
 };
 
-TEST_F(MoveText, WrittenForm) {
-  const struct {
-    const char* fen;
-    const char* move;
-    int promotion;
-    const char* text;
-  } cases[] = {{Start, "g1f3", Queen, "Ng1-f3"}, {Start, "e2e4", Queen, "e2-e4 "}, {Castles, "e1g1", Queen, "O-O   "},
-               {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "e8c8", Queen, "O-O-O "}, {Castles, "a1a8", Queen, "Ra1xa8"},
-               {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", Queen, "e5-d6 "}, {Promotes, "e7d8", Knight, "e7xd8=N"},
-               {Promotes, "e7d8", 0, "e7xd8=Q"}, {"4k3/8/8/8/8/8/p7/4K3 b - -", "a2a1", Rook, "a2-a1=R"}};
-  for (const auto& c : cases) {
-    const Position p = FromFen(c.fen);
-    PromotionChoice = c.promotion;
-    char slot[MoveTextSlotSize];
-    std::memset(slot, '#', sizeof slot);
-    FormatMoveText(slot, p, test::FindMove(p, c.move));
-    EXPECT_EQ(std::string(slot, strnlen(slot, sizeof slot)), c.text) << c.fen << " " << c.move;
-    EXPECT_EQ(slot[7], 0);
-  }
-}
-
-// What random games in every form leave out: texts that fit nothing, the choice among pieces
-// that fit, castling without the right or off the board.
-TEST_F(MoveText, ReadForms) {
+// The texts read for a move and the one text recorded for it; with what random games in every
+// form leave out: texts that fit nothing, the choice among pieces that fit, castling without
+// the right or off the board.
+TEST_F(MoveText, ReadAndRecordedForms) {
+  const char* const knights = "4k3/8/8/8/8/8/8/3KN1N1 w - -";
   const struct {
     const char* fen;
     std::vector<std::string> texts;
-    const char* move; // nullptr: refused, nothing changes
+    const char* move; // nullptr: refused, nothing changes or is recorded
+    int promotion;
+    const char* recorded;
   } cases[] = {
-      {Start, {"pe4", "e2xe4", "e4!?"}, "e2e4"},
+      {Start, {"e2e4", "pe4", "e2xe4", "e4!?"}, "e2e4", Queen, "e2-e4 "},
       {Start, {"e5", "Nf4", "O-O", "e2e5", "Qd1d1", "1-0", "1/2-1/2", "*", "", "x", "=Q", "P", "k", "Pe4", "z9", "i4",
-               std::string(10000, 'e'), std::string(10000, 'O'), std::string("e\0e4", 4), "\xff\xfe\x80"}, nullptr},
-      {"4k3/8/8/8/8/8/8/3KN1N1 w - -", {"Ngf3", "Nf3"}, "g1f3"}, // without a hint, the knight placed later
-      {"4k3/8/8/8/8/8/8/3KN1N1 w - -", {"Nef3"}, "e1f3"},
-      {"4k3/8/8/8/R7/8/8/R3K3 w - -", {"R1a2"}, "a1a2"},
-      {"4k3/P7/8/8/8/8/8/4K3 w - -", {"a8", "a8=K"}, "a7a8"},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w - -", {"O-O", "O-O-O"}, nullptr},
-      {"4k3/8/8/8/8/8/8/K6R w - -", {"O-O", "O-O-O"}, nullptr},
+               std::string(10000, 'e'), std::string(10000, 'O'), std::string("e\0e4", 4), "\xff\xfe\x80"},
+       nullptr, Queen, ""},
+      {knights, {"Ngf3", "Nf3"}, "g1f3", Queen, "Ng1-f3"}, // without a hint, the knight placed later
+      {knights, {"Nef3"}, "e1f3", Queen, "Ne1-f3"},
+      {"4k3/8/8/8/R7/8/8/R3K3 w - -", {"R1a2"}, "a1a2", Queen, "Ra1-a2"},
+      {Castles, {"O-O", "0-0+"}, "e1g1", Queen, "O-O   "},
+      {Castles, {"Rxa8"}, "a1a8", Queen, "Ra1xa8"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", {"o-o-o"}, "e8c8", Queen, "O-O-O "},
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", {"exd6"}, "e5d6", Queen, "e5-d6 "}, // en passant shows no capture
+      {Promotes, {"exd8=N", "e7d8n"}, "e7d8", Knight, "e7xd8=N"},
+      {"4k3/P7/8/8/8/8/8/4K3 w - -", {"a8", "a8=K"}, "a7a8", Queen, "a7-a8=Q"},
+      {"4k3/8/8/8/8/8/p7/4K3 b - -", {"a1=R"}, "a2a1", Rook, "a2-a1=R"},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w - -", {"O-O", "O-O-O"}, nullptr, Queen, ""},
+      {"4k3/8/8/8/8/8/8/K6R w - -", {"O-O", "O-O-O"}, nullptr, Queen, ""},
   };
   for (const auto& c : cases) {
     const Position p = FromFen(c.fen);
     Position expected = p;
-    if (c.move) test::Play(expected, c.move);
+    if (c.move) test::Play(expected, c.move, c.promotion);
     for (const std::string& text : c.texts) {
-      Position q = p;
-      // A refused text asked to record must record nothing either.
-      EXPECT_EQ(PlayMoveText(text, q, c.move ? 0 : 1, nullptr), c.move ? 1 : 0) << c.fen << " " << text.substr(0, 20);
-      EXPECT_TRUE(Same(q, expected)) << c.fen << " " << text.substr(0, 20);
+      ResetGameRecord(&p);
+      EXPECT_EQ(PlayMoveText(text, gamePosition, 1, nullptr), c.move ? 1 : 0) << c.fen << " " << text.substr(0, 20);
+      EXPECT_TRUE(Same(gamePosition, expected)) << c.fen << " " << text.substr(0, 20);
+      EXPECT_EQ(LastRecordedText(), c.recorded) << c.fen << " " << text.substr(0, 20);
     }
   }
   // A side without its king cannot castle.
@@ -90,8 +80,7 @@ TEST_F(MoveText, ReadForms) {
   ClearPosition(p);
   PlacePiece(p, 4, 0, BlackKing);
   PlacePiece(p, 0, 7, WhiteRook);
-  for (const char* text : {"O-O", "O-O-O", "Kb1"}) EXPECT_EQ(PlayMoveText(text, p, 1, nullptr), 0) << text;
-  EXPECT_EQ(HistoryCount(), 0);
+  for (const char* text : {"O-O", "O-O-O", "Kb1"}) EXPECT_EQ(PlayMoveText(text, p, 0, nullptr), 0) << text;
 }
 
 // A move as the record writes it, in coordinates, or in standard short algebraic with the

@@ -162,84 +162,68 @@ TEST_F(PgnTest, SavedGamesReadBackToTheSameMovesAndPly) {
   }
 }
 
-// A random game as another program or a person writes it: each file of the test mixes
-// Windows line ends, missing blank lines, the Event tag last or missing, "1.e4" and "1...e5",
-// tabs, castling as o-o or 0-0, and comments, clock marks, glyphs and variations with moves in them.
-struct Style {
-  bool crlf = false, blankLines = true, eventLast = false, compact = false, annotate = false, byHand = false;
-};
-
-std::string OtherWriters(const test::RandomGame& game, int number, const Style& style, std::mt19937& random) {
-  const std::string end = style.crlf ? "\r\n" : "\n", result = Results[number % 4];
-  const std::string event = "[Event \"Open " + std::to_string(number) + "\"]" + end;
-  std::string text = (style.eventLast ? "" : event) + "[Site \"Here\"]" + end + "[White \"W\"]" + end +
-                     "[Result \"" + result + "\"]" + end + "[WhiteElo \"2210\"]" + end +
-                     (style.eventLast && number % 2 ? event : "") + (style.blankLines ? end : "");
+// A random game as other programs and people write it: game g mixes Windows line ends, no
+// blank lines, the Event tag last or missing, "1.e4" and "1...e5", tabs, castling as o-o or
+// 0-0, and comments, clock marks, glyphs and variations with moves in them.
+std::string OtherWriters(const test::RandomGame& game, int g, std::mt19937& random) {
+  const bool blank = g % 4 != 1, compact = g % 4 == 1, annotate = g % 2 == 1, byHand = g % 5 == 2;
+  const std::string end = g % 3 ? "\n" : "\r\n", event = g % 7 == 3 ? "" : "[Event \"Open\"]" + end;
+  std::string text = (g % 2 ? "" : event) + "[Site \"Here\"]" + end + "[Result \"" + Results[g % 4] + "\"]" + end +
+                     (g % 2 ? event : "") + (blank ? end : "");
   std::vector<std::string> words;
-  if (style.annotate) words.push_back("{Played 1. d4 d5 at the club; the (first) game}");
+  if (annotate) words.push_back("{Played 1. d4 d5 at the club; the (first) game}");
   for (std::size_t i = 0; i < game.san.size(); ++i) {
-    const std::string moveNumber = std::to_string(i / 2 + 1);
+    const std::string number = std::to_string(i / 2 + 1);
     std::string move = game.san[i];
-    if (style.byHand && move.starts_with("O-O")) std::replace(move.begin(), move.end(), 'O', "o0"[i % 2]);
-    if (i % 2 == 0) words.push_back(moveNumber + (style.compact ? "." : ". ") + move);
-    else words.push_back(move);
+    if (byHand && move.starts_with("O-O")) std::replace(move.begin(), move.end(), 'O', "o0"[i % 2]);
+    words.push_back(i % 2 ? move : number + (compact ? "." : ". ") + move);
     static const char* const remarks[] = {"{[%clk 0:03:12]}", "(12... Qxh2+ 13. Kf1 {mate (soon)} (13. Kh1))",
                                           "{runs over a line, names 3. Bb5 and [brackets]}", "$14"};
-    if (!style.annotate || random() % 2) continue;
-    const std::string remark = remarks[random() % 4];
-    words.push_back(remark);
+    if (!annotate || random() % 2) continue;
+    words.push_back(remarks[random() % 4]);
     // After a remark a black move carries its number again, as most writers do.
-    if (i % 2 == 0 && i + 1 < game.san.size() && remark[0] != '$')
-      words.push_back(moveNumber + (style.compact ? "..." + game.san[++i] : "..."));
+    if (i % 2 == 0 && i + 1 < game.san.size() && words.back()[0] != '$')
+      words.push_back(number + (compact ? "..." + game.san[++i] : "..."));
   }
-  words.push_back(result);
+  words.push_back(Results[g % 4]);
   std::string line, moves;
   for (const std::string& word : words) {
     if (line.size() + word.size() > 79) {
       moves += line + end;
       line.clear();
     }
-    line += word + (style.byHand ? "\t" : " ");
+    line += word + (byHand ? "\t" : " ");
   }
-  return text + moves + line + end + (style.blankLines ? end : "");
+  return text + moves + line + end + (blank ? end : "");
 }
 
 TEST_F(PgnTest, GamesFromOtherWritersLoadMoveForMove) {
-  const Style styles[] = {{},
-                          {.crlf = true},
-                          {.blankLines = false, .compact = true},
-                          {.eventLast = true, .annotate = true},
-                          {.crlf = true, .blankLines = false, .eventLast = true, .annotate = true},
-                          {.blankLines = false, .compact = true, .annotate = true, .byHand = true}};
   std::mt19937 random(4242);
-  const Position initial = test::FromFen(InitialFen);
-  for (const Style& style : styles) {
-    std::vector<test::RandomGame> games;
-    std::string file = style.crlf ? "\xEF\xBB\xBF" : "";
-    for (int g = 0; g < 40; ++g) {
-      games.push_back(test::PlayRandomGame(random, 10 + static_cast<int>(random() % 140), initial));
-      file += OtherWriters(games.back(), g, style, random);
-    }
-    WriteFileBytes("wild.pgn", file);
-    // Read through game by game, as the book builder does.
-    std::FILE* in = std::fopen("wild.pgn", "r");
-    std::vector<char> buffer(PgnBufferSize);
-    PgnGameInfo info;
-    for (std::size_t g = 0, more = 1; more; ++g) {
-      ASSERT_LT(g, games.size()) << "more games read than written";
-      more = ReadPgnGame(buffer.data(), in, info);
-      ResetGameRecord();
-      Texts dropped;
-      PlayMoveTextBlock(buffer.data(), &dropped);
-      EXPECT_EQ(RecordFens(), games[g].fens) << "game " << g + 1 << ":\n" << buffer.data();
-      for (const std::string& token : dropped) EXPECT_EQ(token.find_first_not_of("012/-*"), std::string::npos) << token;
-      EXPECT_EQ(std::string(info.result), Results[g % 4]) << "game " << g + 1;
-      EXPECT_TRUE(more || g + 1 == games.size());
-    }
-    std::fclose(in);
-    EXPECT_EQ(LoadPgnGame("wild.pgn", 37, 0), 37);
-    EXPECT_EQ(RecordFens(), games[36].fens);
+  std::vector<test::RandomGame> games;
+  std::string file = "\xEF\xBB\xBF";
+  for (int g = 0; g < 200; ++g) {
+    games.push_back(test::PlayRandomGame(random, 10 + static_cast<int>(random() % 140), test::FromFen(InitialFen)));
+    file += OtherWriters(games.back(), g, random);
   }
+  WriteFileBytes("wild.pgn", file);
+  // Read through game by game, as the book builder does.
+  std::FILE* in = std::fopen("wild.pgn", "r");
+  std::vector<char> buffer(PgnBufferSize);
+  PgnGameInfo info;
+  for (std::size_t g = 0, more = 1; more; ++g) {
+    ASSERT_LT(g, games.size()) << "more games read than written";
+    more = ReadPgnGame(buffer.data(), in, info);
+    ResetGameRecord();
+    Texts dropped;
+    PlayMoveTextBlock(buffer.data(), &dropped);
+    EXPECT_EQ(RecordFens(), games[g].fens) << "game " << g + 1 << ":\n" << buffer.data();
+    for (const std::string& token : dropped) EXPECT_EQ(token.find_first_not_of("012/-*"), std::string::npos) << token;
+    EXPECT_EQ(std::string(info.result), Results[g % 4]) << "game " << g + 1;
+    EXPECT_TRUE(more || g + 1 == games.size());
+  }
+  std::fclose(in);
+  EXPECT_EQ(LoadPgnGame("wild.pgn", 137, 0), 137);
+  EXPECT_EQ(RecordFens(), games[136].fens);
 }
 
 TEST_F(PgnTest, MoveNumberForms) {
@@ -339,17 +323,16 @@ TEST_F(PgnTest, OnlyRegularFilesAreReadOrWritten) {
 }
 
 TEST_F(PgnTest, NoiseAndOversizedTextLoadAsSoundGames) {
+  // Bytes mostly drawn from the characters a reader reacts to; a tag line and a move text far
+  // beyond their limits, an unclosed comment, deep nesting.
   std::mt19937 random(2718);
-  // Raw bytes, and bytes mostly drawn from the characters a reader reacts to.
-  std::string raw(1 << 20, '\0'), pgnish(1 << 20, '\0');
-  const std::string common = "0123456789....      \n\rabcdefgh12345678NBRQKxO-=+#!?*/\t", rare("[]\"(){}$;\0", 10);
-  for (char& c : raw) c = static_cast<char>(random());
-  for (char& c : pgnish) c = random() % 100 ? common[random() % common.size()] : rare[random() % rare.size()];
-  // A tag line and a move text far beyond their limits, an unclosed comment, deep nesting.
+  std::string noise(1 << 20, '\0');
+  const std::string common = "0123456789....      \n\rabcdefgh12345678NBRQKxO-=+#!?*/\t\xff", rare("[]\"(){}$;\0", 10);
+  for (char& c : noise) c = random() % 100 ? common[random() % common.size()] : rare[random() % rare.size()];
   const std::string huge(100 * 1024, 'h');
   const std::string limits = "[Event \"" + huge + "\"]\n\n1. e4 e5 2. Nf3 {" + huge + "} Nc6\n\n[Event \"b\"]\n\n"
                              "1. d4 { never closed 2. c4\n\n[Event \"c\"]\n\n1. c4 " + std::string(20000, '(') + "\n";
-  for (const std::string& text : {raw, pgnish, std::string("\xEF\xBB\xBF"), limits}) {
+  for (const std::string& text : {noise, limits}) {
     WriteFileBytes("noise.pgn", text);
     for (int n : {1, 2, 3, 1000000}) {
       const int loaded = LoadPgnGame("noise.pgn", n, 1);
