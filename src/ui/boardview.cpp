@@ -74,6 +74,7 @@ void BoardView::paintEvent(QPaintEvent*) {
     DrawPiece(painter, QRectF(dragPoint.x() - squareSize / 2.0, dragPoint.y() - squareSize / 2.0, squareSize, squareSize),
               code);
   }
+  Q_EMIT Painted();
 }
 
 void BoardView::mousePressEvent(QMouseEvent* event) {

@@ -20,6 +20,8 @@ public:
 Q_SIGNALS:
   // A click or drop was handled (the window refreshes its focus and menus).
   void Clicked();
+  // The board has been drawn.
+  void Painted();
 
 protected:
   void paintEvent(QPaintEvent* event) override;

@@ -2,12 +2,14 @@
 // commands to standard input.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "app/modechoice.h"
 #include "app/startup.h"
 #include "ui/mainwindow.h"
+#include "ui/probes.h"
 
 namespace {
 
@@ -17,15 +19,21 @@ constexpr int FirstLineWait = 1000; // milliseconds
 } // namespace
 
 int main(int argc, char** argv) {
-  std::string home;
+  std::string home, probe;
+  int probeSeconds = 10;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
       home = argv[++i];
+    } else if (std::strcmp(argv[i], "--probe") == 0 && i + 1 < argc) {
+      probe = argv[++i];
+      if (i + 1 < argc && std::atoi(argv[i + 1]) > 0) probeSeconds = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf("usage: kestrin [--home DIR]\n"
+      std::printf("usage: kestrin [--home DIR] [--probe startup | --probe responsiveness [SECONDS]]\n"
                   "Opens the Kestrin Chess window; with a chess interface writing xboard commands to its\n"
                   "standard input it plays as that interface's engine instead.\n"
-                  "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n");
+                  "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n"
+                  "--probe prints a figure and closes: the time to the first painted board, or the longest\n"
+                  "gap between event-loop turns while the engine analyses (default 10 s).\n");
       return 0;
     }
   }
@@ -34,6 +42,8 @@ int main(int argc, char** argv) {
   if (!kestrin::EnterHomeDirectory(home)) return 1;
   kestrin::InitEngine();
   kestrin::MainWindow window;
+  if (probe == "startup") kestrin::ProbeStartup(window);
   window.Start();
+  if (probe == "responsiveness") kestrin::ProbeResponsiveness(window, probeSeconds);
   return application.exec();
 }

@@ -1,0 +1,141 @@
+#!/usr/bin/env python3
+"""End-to-end run of the kestrin window on a virtual X server: 1.e4 by two clicks, the
+computer's reply appears on the board, closing the window writes Kchess.dft.
+usage: scripts/window_e2e.py [BUILD_DIR] [--screenshot OUT.png]
+Needs Xvfb, xdotool and xwd (Debian: xvfb xdotool x11-apps)."""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import xwdtopng  # noqa: E402
+
+MARGIN = (68, 68, 68)
+SQUARE, BOARD_MARGIN = 64, 10
+
+
+def fail(message):
+    print("window test FAILED: " + message)
+    sys.exit(1)
+
+
+def wait_for(condition, seconds, what):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    fail("timed out waiting for " + what)
+
+
+def dump(window, path):
+    subprocess.run(["xwd", "-silent", "-id", window, "-out", path], check=True)
+    return xwdtopng.read_xwd(path)
+
+
+def main():
+    args = sys.argv[1:]
+    shot = None
+    if "--screenshot" in args:
+        at = args.index("--screenshot")
+        shot = args[at + 1]
+        del args[at:at + 2]
+    build = os.path.abspath(args[0] if args else "build")
+    program = os.path.join(build, "kestrin")
+    if not os.access(program, os.X_OK):
+        fail("no program at " + program)
+    for tool in ("Xvfb", "xdotool", "xwd"):
+        if not shutil.which(tool):
+            fail(tool + " is not installed")
+    work = tempfile.mkdtemp(prefix="kestrin-e2e-")
+    home = os.path.join(work, "home")
+    os.mkdir(home)
+    for seed in ("KPK.kbb", "TestBook.kcb"):
+        if os.path.exists(os.path.join(build, seed)):
+            shutil.copy(os.path.join(build, seed), home)
+    display = ":%d" % random.randint(150, 450)
+    env = dict(os.environ, DISPLAY=display)
+    os.environ["DISPLAY"] = display
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    app = None
+    try:
+        wait_for(lambda: subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True).returncode == 0,
+                 10, "the X server")
+        app = subprocess.Popen([program, "--home", home], stdin=subprocess.DEVNULL, env=env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        window = subprocess.run(["xdotool", "search", "--sync", "--name", "KestrinChess"], capture_output=True,
+                                text=True, timeout=20).stdout.split()[0]
+        image = os.path.join(work, "window.xwd")
+
+        def board_top():
+            width, height, pixel = dump(window, image)
+            for y in range(min(height, 200)):
+                if pixel(3, y) == MARGIN:
+                    return y + 1  # a found 0 would read as not found
+            return None
+
+        top = wait_for(board_top, 10, "the board to be drawn") - 1
+
+        def centre(file, row):
+            return BOARD_MARGIN + file * SQUARE + SQUARE // 2, top + BOARD_MARGIN + row * SQUARE + SQUARE // 2
+
+        def squares(rows):
+            _, _, pixel = dump(window, image)
+            seen = {}
+            for row in rows:
+                for file in range(8):
+                    x, y = centre(file, row)
+                    seen[(file, row)] = tuple(pixel(x + dx, y + dy) for dx in (-12, 0, 12) for dy in (-12, 0, 12))
+            return seen
+
+        before = squares(range(8))
+
+        def click(file, row):
+            x, y = centre(file, row)
+            subprocess.run(["xdotool", "mousemove", "--window", window, str(x), str(y), "click", "1"], check=True)
+            time.sleep(0.3)
+
+        click(4, 6)
+        click(4, 4)
+        moved = squares([4, 6])
+        if moved[(4, 4)] == before[(4, 4)] or moved[(4, 6)] == before[(4, 6)]:
+            fail("1.e4 did not appear on the board")
+        black_half = range(0, 4)
+        start = {k: v for k, v in before.items() if k[1] in black_half}
+        wait_for(lambda: squares(black_half) != start, 30, "the computer's reply")
+        print("window test: 1.e4 played by clicks, the computer replied")
+        if shot:
+            time.sleep(0.5)
+            width, height, pixel = dump(window, image)
+            xwdtopng.write_png(shot, width, height, ([pixel(x, y) for x in range(width)] for y in range(height)))
+            print("screenshot written to " + shot)
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
+        subprocess.run(["xdotool", "key", "--window", window, "alt+f"], check=True)
+        time.sleep(0.5)
+        subprocess.run(["xdotool", "key", "x"], check=True)
+        try:
+            code = app.wait(15)
+        except subprocess.TimeoutExpired:
+            fail("the program did not end after E&xit")
+        if code != 0:
+            fail("exit code %d" % code)
+        settings = os.path.join(home, "Kchess.dft")
+        if not os.path.exists(settings) or len(open(settings).read().splitlines()) != 13:
+            fail("Kchess.dft was not written whole")
+        print("window test passed: closed with code 0, Kchess.dft written")
+    finally:
+        if app and app.poll() is None:
+            app.kill()
+        xvfb.terminate()
+        xvfb.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
