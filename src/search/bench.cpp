@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "eval/kpk.h"
 #include "notation/fen.h"
 #include "search/keys.h"
 #include "search/searchstate.h"
@@ -44,6 +45,7 @@ bool BenchSearch(const char* fen, int depth, BenchResult& result) {
   ResetSearchState();
   ClearTranspositionTable();
   ClearRepetitionKeys();
+  ResetKpk();
   search.targetSeconds = 1e9f;
   const auto start = std::chrono::steady_clock::now();
   result.score = Think(position, ThinkAnalyse, depth);

@@ -20,7 +20,8 @@ struct BenchResult {
   double seconds;
 };
 // Analyses `fen` to `depth` (no book, nothing played) from a fresh search state, empty
-// repetition keys and a cleared table of the default size. False when `fen` is no position.
+// repetition keys, a cleared table of the default size and without the KPK bitbase, so that
+// the count depends on nothing else. False when `fen` is no position.
 bool BenchSearch(const char* fen, int depth, BenchResult& result);
 
 } // namespace kestrin

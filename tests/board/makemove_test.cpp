@@ -97,39 +97,5 @@ TEST(MakeMove, KeptFieldsChecksAndTakeBackAlongLegalTrees) {
   }
 }
 
-TEST(MakeMove, MoveClassesAndCastlingStates) {
-  const struct {
-    const char* fen;
-    const char* moves; // the last one is classified
-    u32 moveClass;
-    u8 white, black;   // castling states afterwards
-  } cases[] = {
-      {"4k3/8/8/8/3b4/5N2/8/4K3 w - -", "f3d4", u32(SquareAt(3, 4)), 3, 3}, // an even exchange: its square
-      {"4k3/8/8/8/3r4/8/8/3QK3 w - -", "d1d4", ClassOrdinary, 3, 3},
-      {"4k3/8/8/8/3p4/4P3/8/4K3 w - -", "e3d4", ClassOrdinary, 3, 3},
-      {"4k3/8/4P3/8/8/8/8/4K3 w - -", "e6e7", ClassPawnTo7th, 3, 3},
-      {"4k3/8/8/8/8/4p3/8/K7 b - -", "e3e2", ClassPawnTo7th, 3, 3},
-      {"4k3/8/8/4P3/8/8/8/r3K3 w - -", "e5e6", ClassPawnTo6th, 3, 3},
-      {"4k3/8/8/4P3/8/8/8/rn2K3 w - -", "e5e6", ClassOrdinary, 3, 3}, // two pieces left
-      {"4k3/5p2/8/4P3/8/8/8/4K3 w - -", "e5e6", ClassOrdinary, 3, 3}, // guarded
-      {"8/4k3/8/4P3/8/8/8/4K3 w - -", "e5e6", ClassOrdinary, 3, 3},   // blocked
-      {"4k3/3p4/8/4P3/8/8/8/4K3 b - -", "d7d5 e5d6", ClassEnPassant, 3, 3},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1", ClassCastling, 4, 0},
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "e8c8", ClassCastling, 0, 4},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1f1", ClassOrdinary, 3, 0},
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "h1h2 e8d8 a1a2", ClassOrdinary, 3, 3},
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "a8a1", u32(A1), 1, 1}, // rook takes rook on a corner
-      {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1 a8a1", u32(A1), 4, 1},
-  };
-  for (const auto& c : cases) {
-    Position p = FromFen(c.fen);
-    u32 moveClass = ~0u;
-    for (const char* m = c.moves; *m; m += m[4] ? 5 : 4) moveClass = test::Play(p, std::string(m, 4));
-    EXPECT_EQ(moveClass, c.moveClass) << c.fen << " " << c.moves;
-    EXPECT_EQ(p.castleState[0], c.white) << c.fen << " " << c.moves;
-    EXPECT_EQ(p.castleState[1], c.black) << c.fen << " " << c.moves;
-  }
-}
-
 } // namespace
 } // namespace kestrin

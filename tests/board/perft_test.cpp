@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "board/movegen.h"
 #include "board/perft.h"
 #include "support/fixtures.h"
 
@@ -49,6 +50,14 @@ TEST(Perft, DivisionByRootMoveSumsToTheTotal) {
   }
   EXPECT_EQ(total, 1486u);
   EXPECT_EQ(promotions, 4); // d7xc8, once per piece
+}
+
+// The largest known move counts fit the move list.
+TEST(Perft, TheLargestMoveCountsFit) {
+  EXPECT_EQ(Perft(test::FromFen("R6R/3Q4/1Q4Q1/4Q3/2Q4Q/Q4Q2/pp1Q4/kBNN1KB1 w - -"), 1), 218u);
+  MoveList list;
+  GenerateMoves(White, test::FromFen("QQQQQQQQ/8/8/8/3Q4/8/8/K6k w - -"), list);
+  EXPECT_GT(list.quietCount, 99u);
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "eval/evaluate.h"
 #include "eval/kpk.h"
 #include "eval_support.h"
-#include "notation/fen.h"
 #include "support/fixtures.h"
 
 namespace kestrin {
@@ -62,54 +61,6 @@ TEST_F(Evaluation, HandCountedScores) {
   }
 }
 
-// Pairs that differ in White's castling state or the ply count only, so that the difference is
-// one rule: the king shield (and 29 for a king moved without castling), or the king squares that
-// count only before ply 48 of a middlegame. The colour-flipped pairs check Black's side.
-TEST_F(Evaluation, RulesSeenInDifferences) {
-  const struct {
-    const char* fen;
-    int castleA, castleB, plyA, plyB; // -1: as read
-    int difference;                   // B minus A
-  } cases[] = {
-      {"r2q1rk1/ppp2ppp/2n5/8/8/2N5/PPP2PPP/R2Q1RK1 w - -", CastleKingSideOnly, CastleDone, -1, -1, -16 + 16 + 11 + 11}, // f2 g2 h2
-      {"r2q1rk1/ppp2ppp/2n5/8/8/2N2PPP/PPP5/R2Q1RK1 w - -", CastleKingSideOnly, CastleDone, -1, -1, 22}, // two ranks up alike
-      {"r2q1rk1/ppp2ppp/2n5/8/8/2N5/PPP5/R2Q1RK1 w - -", CastleKingSideOnly, CastleNone, -1, -1, -16 - 29},
-      {"r2q1rk1/ppp2ppp/2n5/8/8/2N5/PPP2PPP/R2QK2R w KQ -", -1, -1, 47, 48, 12 + 10}, // e1 -12, g8 -10 dropped
-      {"r4rk1/ppp2ppp/2n5/8/8/2N5/PPP2PPP/R3K2R w KQ -", -1, -1, 10, 90, 0},            // an endgame
-  };
-  for (const auto& c : cases) {
-    Position a = FromFen(c.fen), b = a;
-    if (c.castleA >= 0) a.castleState[0] = static_cast<u8>(c.castleA);
-    if (c.castleB >= 0) b.castleState[0] = static_cast<u8>(c.castleB);
-    if (c.plyA >= 0) a.plyCount = static_cast<u16>(c.plyA);
-    if (c.plyB >= 0) b.plyCount = static_cast<u16>(c.plyB);
-    EXPECT_EQ(Full(b) - Full(a), c.difference) << c.fen;
-    EXPECT_EQ(Full(Mirrored(b)) - Full(Mirrored(a)), -c.difference) << c.fen;
-  }
-}
-
-TEST_F(Evaluation, KingAndPawnTakeTheBitbaseVerdict) {
-  const Position white = FromFen("4k3/8/4K3/4P3/8/8/8/8 b - -");
-  EXPECT_EQ(Full(white), BeforePieceTerms(white) + 500);
-  EXPECT_EQ(Full(Mirrored(white)), -Full(white));
-}
-
-TEST_F(Evaluation, LazyExitOnlyBeyondTheMargin) {
-  for (const char* fen : {"r2q1rk1/pp3ppp/2n1b3/3p4/3P4/2N1BN2/PP3PPP/R2Q1RK1 w - -",
-                          "r2q1rk1/pp3ppp/2n1b3/3p4/3P4/2N1BN2/PP3PPP/R2Q1RK1 b - -"}) {
-    const Position p = FromFen(fen);
-    const int early = BeforePieceTerms(p), full = Full(p), sign = p.sideToMove == White ? 1 : -1;
-    ASSERT_NE(early, full) << fen;
-    auto bound = [&](int margin) { return early - sign * margin; }; // the bound that matters to the mover
-    auto eval = [&](int b) { return sign > 0 ? Evaluate(p, EvalLowestBound, b) : Evaluate(p, b, EvalHighestBound); };
-    EXPECT_EQ(eval(bound(LazyMargin + 1)), early) << fen;
-    EXPECT_EQ(eval(bound(LazyMargin)), full) << fen;
-    EXPECT_EQ(sign > 0 ? Evaluate(p, early + 10000, EvalHighestBound) : Evaluate(p, EvalLowestBound, early - 10000),
-              full)
-        << fen; // the other bound is no concern of the mover
-  }
-}
-
 // The colour-flipped position scores the negation. Two rules are asymmetric by design: the
 // king-centre table has 0 on h7 but 2 on h2, and the endgame scalings shift right, which rounds
 // toward minus infinity.
@@ -129,35 +80,6 @@ TEST_F(Evaluation, ColourFlipNegatesTheScoreOverRandomGames) {
     EXPECT_TRUE((scaled && gap <= 2) || (edgeKing && gap <= 4)) << test::ToFen(p) << ": " << e << " vs " << f;
   }
   EXPECT_GT(exact, static_cast<int>(corpus.size()) * 9 / 10);
-}
-
-// Whatever the FEN reader accepts (pawns on the back ranks, promoted men in pawn slots, kings on
-// the edges, castling rights without rooks) is evaluated on the board and inside 16 bits.
-TEST_F(Evaluation, OddPositionsStayOnTheBoard) {
-  CorpusRandom random{0x9E3779B9u};
-  static const char men[] = "PPPPQQNBRpppppqqnbr";
-  int evaluated = 0;
-  for (int i = 0; i < 20000; ++i) {
-    std::string squares(64, '1');
-    squares[random.Below(2) ? random.Below(64) : 8 * random.Below(8) + 7 * random.Below(2)] = 'K';
-    const int black = random.Below(64);
-    if (squares[black] == '1') squares[black] = 'k';
-    for (int n = random.Below(30); n > 0; --n) {
-      const int s = random.Below(64);
-      if (squares[s] == '1') squares[s] = men[random.Below(sizeof men - 1)];
-    }
-    std::string fen;
-    for (int row = 0; row < 8; ++row) fen += squares.substr(8 * row, 8) + (row < 7 ? "/" : "");
-    static const char* const rights[] = {" w KQkq -", " b - -", " w Kq -", " b Qk -"};
-    fen += rights[random.Below(4)];
-    Position p;
-    if (!ReadFen(fen.data(), fen.size(), p)) continue;
-    ++evaluated;
-    const int lazy = Evaluate(p, random.Below(60001) - 30000, random.Below(60001) - 30000);
-    EXPECT_LT(std::abs(lazy), 20000) << fen;
-    EXPECT_LT(std::abs(Full(p)), 20000) << fen;
-  }
-  EXPECT_GT(evaluated, 10000);
 }
 
 } // namespace
