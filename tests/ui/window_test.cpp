@@ -110,6 +110,10 @@ TEST_F(WindowTest, FlippedBoardMapsClicks) {
     int selected;
   } cases[] = {{{0, 0}, 7 + 8 * 7}, {{7, 0}, 0 + 8 * 7}, {{0, 7}, 0 + 8 * 7}}; // h1, a1, then h8 (Black's) keeps a1
   BoardView* board = window->Board();
+  window->resize(window->minimumSizeHint());
+  EXPECT_TRUE(WaitUntil([board] { return board->SquareSize() == 24; }, 1000)) << "the smallest window";
+  window->SizeToDefault();
+  ASSERT_TRUE(WaitUntil([board] { return board->SquareSize() == 64; }, 1000)) << "back to the default";
   for (const Case& c : cases) {
     const int size = board->SquareSize();
     QTest::mouseClick(board, Qt::LeftButton, {}, QPoint(10 + c.at.x() * size + 5, 10 + c.at.y() * size + 5));
@@ -260,6 +264,9 @@ TEST_F(WindowTest, ClosingWhileTheEngineWorks) {
       ASSERT_TRUE(WaitUntil([] { return EngineBusy == 2; }));
     } else {
       Trigger(command::Analyze);
+      ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && EngineMode == 1; }));
+      Trigger(1234); // a new table while the engine analyses: the analysis stops and starts again
+      EXPECT_EQ(settings.hashSizeExponent, 19);
       ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && EngineMode == 1; }));
     }
     window->close();
