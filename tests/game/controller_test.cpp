@@ -1,4 +1,4 @@
-// The window game's rules without a window: clocks, labels, panel texts, board geometry,
+// The window game's rules without a window: clocks, panel texts, board geometry,
 // the menu table, dialog values and the click sequence.
 #include <gtest/gtest.h>
 
@@ -34,19 +34,6 @@ TEST(Clocks, RunningSideAndOverstepping) {
     const ClockFace face = ComputeClocks(c.plies, c.whiteUsed, c.blackUsed, c.runningMs, c.minutes, c.increment);
     const int seconds[4] = {face.whiteRemaining, face.whiteUsed, face.blackRemaining, face.blackUsed};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(ClockText(seconds[i]), c.texts[i]) << "plies " << c.plies << " field " << i;
-  }
-}
-
-TEST(Labels, FourModes) {
-  struct Case {
-    int humanSide;
-    const char* white;
-    const char* black;
-  } cases[] = {{1, "Ann", EngineLabel}, {2, EngineLabel, "Ann"}, {3, "Ann", "Ann"}, {4, EngineLabel, EngineLabel}};
-  for (const Case& c : cases) {
-    const PlayerLabels labels = LabelsFor(c.humanSide, "Ann");
-    EXPECT_EQ(labels.white, c.white) << c.humanSide;
-    EXPECT_EQ(labels.black, c.black) << c.humanSide;
   }
 }
 
@@ -90,13 +77,6 @@ TEST(MenuTable, IdsChecksAndEnabling) {
     EXPECT_TRUE(MenuEnabled(id)) << id;
   EXPECT_EQ(seen.size(), 65u) << "every command of the window has its item";
 
-  ResetController();
-  EXPECT_TRUE(RunCommand(153));
-  EXPECT_EQ(searchSettings.maxPly, 3);
-  EXPECT_TRUE(MenuChecked(153));
-  EXPECT_FALSE(MenuChecked(command::Ply26));
-  EXPECT_TRUE(RunCommand(command::Ply26));
-  EXPECT_EQ(searchSettings.maxPly, 26);
   EXPECT_FALSE(RunCommand(command::PastePosition)) << "a disabled command does nothing";
 }
 
