@@ -95,7 +95,8 @@ std::string GameText(int resultCode, const PgnPlayers& players) {
   if (players.netGame) {
     AppendFormat(text, "[TimeControl \"%d+%d\"]\n", players.netMinutes * 60, players.netSeconds);
   } else {
-    AppendFormat(text, "[TimeControl \"%d+%d\"]\n", players.timeMinutes * 60, players.timeIncrement);
+    AppendFormat(text, "[TimeControl \"%d+%d\"]\n", players.timeMinutes * 60 + players.timeSeconds,
+                 players.timeIncrement);
   }
   AppendFormat(text, "[Current Ply \"%d\"]\n", static_cast<int>(gamePosition.plyCount));
   AppendTag(text, "White", white);
