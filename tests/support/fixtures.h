@@ -14,7 +14,7 @@ void InitTablesOnce();
 // The position of a FEN text; fails the current test when the text is refused.
 Position FromFen(const std::string& fen);
 std::string ToFen(const Position& position);
-// Board, slots, counters, scores and pawn key recomputed from the board alone; empty when consistent.
+// Board, slots, counters and scores recomputed from the board alone; empty when consistent.
 std::string ConsistencyProblems(const Position& position);
 
 // Coordinate text of a generated move ("e2e4"; castling as the king's step, "e1g1").
