@@ -71,5 +71,29 @@ TEST(SlowSelfPlay, ThousandGamesOfLegalMoves) {
   ResetGameRecord();
 }
 
+// A book hit is played at once and reports ten times the book value; a ponder or an analysis
+// never takes a book move (a ponder's would be recorded before the opponent had moved).
+TEST(BookInThink, OnlyAMoveToPlayNowComesFromTheBook) {
+  if (!transpositionTable.buckets) AllocateTranspositionTable(18);
+  for (int mode : {ThinkPlay, ThinkPonder, ThinkAnalyse}) {
+    BookCreate();
+    ResetSearchState();
+    ResetGameRecord();
+    Position afterE4 = gamePosition, thought = gamePosition;
+    test::Play(afterE4, "e2e4");
+    BookAdd(afterE4, 2, true);
+    EngineMode = mode == ThinkPonder ? 1 : 0;
+    const int score = Think(mode == ThinkPlay ? gamePosition : thought, mode, 3);
+    EngineMode = 0;
+    EXPECT_EQ(HistoryCount(), mode == ThinkPlay ? 1 : 0) << mode;
+    EXPECT_EQ(search.nodeCount == 0, mode == ThinkPlay) << mode;
+    if (mode == ThinkPlay) {
+      EXPECT_TRUE(score == 20 && SameBoard(gamePosition, afterE4));
+    }
+  }
+  BookCreate();
+  ResetGameRecord();
+}
+
 } // namespace
 } // namespace kestrin
