@@ -1,4 +1,4 @@
-// Scripted sessions with the engine program over real pipes, line by line as an interface talks.
+// Scripted sessions with the engine program, fed line by line over a pipe as an interface talks.
 #include <gtest/gtest.h>
 
 #include <chrono>
