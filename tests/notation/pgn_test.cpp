@@ -139,6 +139,7 @@ TEST_F(PgnTest, SavedGamesReadBackToTheSameMovesAndPly) {
       {"Ann", "Ann"}, {"Evil\"] [Result \"0-1", "Evil\"] [Result \"0-1"}, {"C:\\games\\", "C:\\games\\"},
       {"tab\tand\nline", "tabandline"}};
   const char* const results[] = {"*", "1-0", "0-1", "1/2-1/2"};
+  std::vector<Texts> all;
   for (int round = 0; round < 24; ++round) {
     const Position start = test::FromFen(starts[round % 3]);
     const test::RandomGame game = test::PlayRandomGame(random, 20 + round * 5, start);
@@ -148,10 +149,13 @@ TEST_F(PgnTest, SavedGamesReadBackToTheSameMovesAndPly) {
     const int ply = start.plyCount + static_cast<int>(random() % (game.coordinates.size() + 1));
     PositionAtPly(gamePosition, ply);
     const std::string shown = test::ToFen(gamePosition);
+    // Each game alone in one file, replacing the last, and after the others in another.
     ASSERT_EQ(SavePgnGame(round % 4, "back.pgn", 0, {.playerName = names[round % 4].first}), 1);
+    ASSERT_EQ(SavePgnGame(round % 4, "all.pgn", 1, {}), 1);
+    all.push_back(texts);
 
     test::ResetGame();
-    ASSERT_EQ(LoadPgnGame("back.pgn", 1, 1), 1);
+    ASSERT_EQ(LoadPgnGame("back.pgn", 2, 1), 1);
     EXPECT_EQ(RecordTexts(), texts) << "round " << round;
     EXPECT_EQ(RecordFens(), game.fens) << "round " << round;
     EXPECT_EQ(gamePosition.plyCount, ply);
@@ -159,6 +163,10 @@ TEST_F(PgnTest, SavedGamesReadBackToTheSameMovesAndPly) {
     EXPECT_NE(ui->LastInfo().find(std::string("\nWhite: ") + names[round % 4].second + "\nBlack: " + Engine +
                                   "\nResult: " + results[round % 4] + "\n"), std::string::npos) << ui->LastInfo();
     EXPECT_EQ(TranscriptLines().size(), (texts.size() + 1) / 2) << "the move list holds the whole game";
+  }
+  for (int n = 1; n <= 24; n += 5) {
+    EXPECT_EQ(LoadPgnGame("all.pgn", n, 0), n);
+    EXPECT_EQ(RecordTexts(), all[n - 1]) << n;
   }
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "platform/settings.h"
+#include "search/limits.h"
+#include "search/output.h"
 #include "support/scratchdir.h"
 
 namespace kestrin {
@@ -27,6 +29,13 @@ TEST(SettingsFile, ReadWrittenBackAndKeptSane) {
   std::remove(SettingsFileName);
   ASSERT_TRUE(WriteSettings());
   EXPECT_EQ(test::ReadFileBytes(SettingsFileName), full);
+  // Put in force: time control, pondering, search information, table size, point of view.
+  ApplySettings();
+  EXPECT_EQ((std::vector<int>{searchSettings.timeMinutes, searchSettings.timeIncrement, searchSettings.ponderEnabled,
+                              searchSettings.showSearchInfo, searchSettings.hashSizeExponent, EvalsFromWhitePov}),
+            (std::vector<int>{10, 3, 1, 0, 23, 0}));
+  ResetSearchSettings();
+  EvalsFromWhitePov = 1;
 
   // A short file, Windows line ends, a name too long (its rest is read as the address),
   // values no menu offers, and noise.
