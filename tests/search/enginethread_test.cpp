@@ -10,7 +10,6 @@
 #include "board/gameend.h"
 #include "book/book.h"
 #include "notation/history.h"
-#include "notation/newgame.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
@@ -27,11 +26,10 @@ namespace {
 std::mutex mutex;
 std::vector<std::string> moveLines; // the moves the engine sent
 
-// The real clock, which runs `action` at the `readingsLeft`-th reading taken while `counted`
-// holds: it lands an event between any two steps of a think.
-std::atomic<int> readingsLeft{0};
+// The real clock, which runs `action` at the `readingsLeft`-th reading taken while EngineBusy
+// is `busy`: it lands an event between any two steps of a think.
+std::atomic<int> readingsLeft{0}, busy{0};
 std::atomic<long long> lastReading{0};
-std::function<bool()> counted;
 std::function<void()> action;
 
 long long Now() {
@@ -41,7 +39,7 @@ long long Now() {
 
 std::int64_t HookedClock() {
   lastReading = Now();
-  if (readingsLeft > 0 && counted() && readingsLeft.fetch_sub(1) == 1) action();
+  if (readingsLeft > 0 && EngineBusy == busy && readingsLeft.fetch_sub(1) == 1) action();
   return Now();
 }
 
@@ -92,14 +90,14 @@ protected:
   }
 
   // A new game after 1. e4 (the engine has Black, unless it plays both sides), the hook armed.
-  static void StartGame(int reading, std::function<bool()> when, std::function<void()> what) {
+  static void StartGame(int reading, int whileBusy, std::function<void()> what) {
     NewGame(false);
     {
       std::lock_guard<std::mutex> lock(mutex);
       moveLines.clear();
     }
     search.targetSeconds = 0.2f;
-    counted = std::move(when);
+    busy = whileBusy;
     action = std::move(what);
     readingsLeft = reading;
     lastReading = Now();
@@ -130,7 +128,7 @@ TEST_F(EngineThread, PonderHitOrMissAtEveryClockReading) {
   for (int reading = 1; reading <= 12; ++reading)
     for (bool hit : {true, false}) {
       SCOPED_TRACE(std::to_string(reading) + (hit ? ": hit" : ": miss"));
-      StartGame(reading, [] { return EngineBusy == 2; }, [hit] { Reply(hit); });
+      StartGame(reading, 2, [hit] { Reply(hit); });
       // Fewer readings than that: the reply comes once the thread has been quiet for a while.
       WaitUntil([] {
         return HistoryCount() >= 3 || (EngineBusy == 2 && Now() - lastReading > 5) ||
@@ -142,14 +140,14 @@ TEST_F(EngineThread, PonderHitOrMissAtEveryClockReading) {
 }
 
 TEST_F(EngineThread, MoveNowBeforeTheFirstRootMovePlaysALegalMove) {
-  StartGame(1, [] { return EngineBusy == 1; }, [] { AbortFlag = 1; });
+  StartGame(1, 1, [] { AbortFlag = 1; });
   ExpectMovesSentAsRecorded(2);
 }
 
 TEST_F(EngineThread, SelfPlayToTheEnd) {
   searchSettings.maxPly = 1;
   HumanSide = 4;
-  StartGame(0, [] { return false; }, [] {});
+  StartGame(0, 0, [] {});
   ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0 && gameState != GameInProgress; }));
   EXPECT_EQ(HumanSide, 3);
   int result = GameInProgress;
