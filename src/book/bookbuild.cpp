@@ -14,6 +14,7 @@
 #include "notation/regularfile.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
+#include "search/searchstate.h"
 
 namespace kestrin {
 
@@ -57,25 +58,32 @@ int BookBuildSides(const BookBuildSettings& s) {
   return (s.winning ? BookSideWinning : 0) | (s.drawing ? BookSideDrawing : 0) | (s.losing ? BookSideLosing : 0);
 }
 
-int BuildBookFromPgn(const char* fileName) {
+int BuildBookFromPgn(const char* fileName, BookBuildProgress* progress) {
   const BookBuildSettings& s = bookBuildSettings;
-  return BuildBookFromPgn(fileName, s.maxGames, s.fromMove, s.upToMove, s.times, BookBuildSides(s));
+  return BuildBookFromPgn(fileName, s.maxGames, s.fromMove, s.upToMove, s.times, BookBuildSides(s), progress);
 }
 
-int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToMove, int times, int sides) {
+int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToMove, int times, int sides,
+                     BookBuildProgress* progress) {
   std::FILE* file = OpenRegularFile(fileName, FileAccess::Read);
   if (!file) return 0;
+  if (progress) progress->fileBytes = FileSize(fileName);
   // The build rewrites the whole book; this copy is what the user keeps should that fail.
   std::unique_ptr<OpeningBook, void (*)(OpeningBook*)> before(BookSnapshot(), BookDiscard);
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[PgnBufferSize]);
-  if (!before || !buffer) {
+  std::unique_ptr<GameHistory> record(new (std::nothrow) GameHistory);
+  if (!before || !buffer || !record) {
     std::fclose(file);
     ShowMessage("Not enough memory to build the opening book. The book is unchanged.", "Book Not Built");
     return 0;
   }
 
-  // A running search must not see the games replayed on the game position.
-  NewGame(false);
+  // The engine reads the book while it thinks; it stays idle until the build is over.
+  AbortFlag = 3;
+  WaitForEngine();
+  Position start{};
+  SetStartPosition(start);
+  Position position = start;
   const bool drawing = sides & BookSideDrawing, winning = sides & BookSideWinning, losing = sides & BookSideLosing;
   PgnGameInfo info;
   bool full = false; // said once, the remaining positions still tried
@@ -83,34 +91,44 @@ int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToM
   for (int more = 1; games <= maxGames && more == 1;) {
     more = ReadPgnGame(buffer.get(), file, info);
     // A game without a single fitting move must not count the moves of the game before it.
-    ClearHistory(nullptr);
-    gamePosition = startPosition;
-    PlayMoveTextBlock(buffer.get());
-    gamePosition = startPosition;
+    ClearHistory(record.get());
+    position = start;
+    PlayMoveTextBlock(buffer.get(), position, record.get());
+    position = start;
 
     const bool whiteWon = std::strstr(info.result, "1-0") != nullptr;
     const bool blackWon = !whiteWon && std::strstr(info.result, "0-1") != nullptr;
     const bool draw = !whiteWon && !blackWon;
-    const int plies = HistoryCount();
+    const int plies = HistoryCount(record.get());
     for (int i = 0; i < 2 * upToMove && i < plies; ++i) {
-      PlayMoveText(PlyText(gameHistory, i + 1), gamePosition, 0, nullptr);
+      PlayMoveText(PlyText(*record, i + 1), position, 0, nullptr);
       if (i < 2 * fromMove - 2) continue;
       // The side that has just moved is the one not to move now.
-      const bool moverWon = gamePosition.sideToMove == Black ? whiteWon : blackWon;
-      const bool moverLost = gamePosition.sideToMove == Black ? blackWon : whiteWon;
+      const bool moverWon = position.sideToMove == Black ? whiteWon : blackWon;
+      const bool moverLost = position.sideToMove == Black ? blackWon : whiteWon;
       // At most one of the three holds: a game has one outcome.
       const bool counted = (drawing && draw) || (winning && moverWon) || (losing && moverLost);
-      if (counted && !BookAdd(gamePosition, BookOccurrenceValue, true) && !full) {
+      if (counted && !BookAdd(position, BookOccurrenceValue, true) && !full) {
         full = true;
         SetInfoText("Book Full!");
       }
     }
     ++games;
     if (games % 8 == 0) SetInfoText(std::to_string(games));
+    if (progress) {
+      progress->bytesRead = std::ftell(file);
+      progress->gamesRead = games - 1;
+      if (progress->cancel) {
+        std::fclose(file);
+        BookRestore(before.release());
+        return BookBuildCancelled;
+      }
+    }
   }
   std::fclose(file);
   buffer.reset();
-  NewGame(true);
+  if (progress && progress->newGame) progress->newGame();
+  else NewGame(true);
   SetInfoText("Building opening book....");
 
   // Saving with the threshold turns counts met often enough into value 0 and leaves rarer

@@ -6,8 +6,10 @@
 #include "board/gameend.h"
 #include "board/moveentry.h"
 #include "book/book.h"
+#include "eval/diagnostics.h"
 #include "game/clocks.h"
 #include "game/commands.h"
+#include "notation/clipboard.h"
 #include "notation/history.h"
 #include "notation/transcript.h"
 #include "platform/clock.h"
@@ -91,6 +93,25 @@ void ToggleSetting(int id) {
   }
 }
 
+void Paste(int id) {
+  switch (id) {
+  case command::PasteGameState: PasteGameState(); break;
+  case command::UndoPasteGameState: UndoPasteGameState(); break;
+  case command::PasteTranscript: PasteFromClipboard(0); break;
+  default: PasteFromClipboard(1); break;
+  }
+}
+
+void Develop(int id) {
+  switch (id) {
+  case command::DisplayPv: DisplayPv(); break;
+  case command::PlayPv: PlayPv(); break;
+  case command::DisplayTtEntry: DisplayTtEntry(); break;
+  case command::BoardFlags: ShowBoardFlags(); break;
+  default: ShowEvalTerms(); break;
+  }
+}
+
 void ClearTables() { ClearTranspositionTable(); }
 void NewTable() { AllocateTranspositionTable(settings.hashSizeExponent); }
 
@@ -133,7 +154,7 @@ void StartStop() {
   CurrentFrontend().RefreshPanel(true);
 }
 
-void WithEngineStopped(void (*work)()) {
+void WithEngineStopped(const std::function<void()>& work) {
   const int busy = EngineBusy;
   const bool analysing = busy == 1 && AnalyseRequest == 1;
   if (busy != 0) {
@@ -192,6 +213,24 @@ bool RunCommand(int id) {
     return true;
   case command::ClearHash:
     WithEngineStopped(ClearTables);
+    return true;
+  case command::CopyGameState: CopyGameState(); return true;
+  case command::CopyTranscript: CopyToClipboard(0); return true;
+  case command::CopyPosition: CopyToClipboard(1); return true;
+  case command::PasteGameState:
+  case command::UndoPasteGameState:
+  case command::PasteTranscript:
+  case command::PastePosition:
+    // A paste would replace the game a network opponent plays.
+    if (!connected) WithEngineStopped([id] { Paste(id); });
+    return true;
+  case command::DisplayPv:
+  case command::PlayPv:
+  case command::DisplayTtEntry:
+  case command::BoardFlags:
+  case command::DisplayEval:
+    // They read the search's tables (the evaluation fills the pawn table): only while idle.
+    if (EngineBusy == 0) Develop(id);
     return true;
   case command::ClearBook:
     WithEngineStopped([] { BookClear(); });

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,7 @@ void SetMode(int humanSide);
 void StartStop();
 // Stops the engine (a running analysis or search is taken up again afterwards) around work
 // that must not overlap a search: a new table, a cleared table, another book.
-void WithEngineStopped(void (*work)());
+void WithEngineStopped(const std::function<void()>& work);
 
 // The browsing buttons of the side panel (ids 103, 105, 125, 126, 106, 104) and a click on
 // line `line` of the move list. Ignored (false) while the engine searches.

@@ -8,8 +8,8 @@
 namespace kestrin {
 
 const std::vector<MenuItem>& MenuTable() {
-  // Items a later part of the window brings (clipboard, book dialog, diagnostics, network)
-  // are listed, disabled, so that the menus already have their final shape.
+  // The network items are listed, disabled, so that the menus already have their final shape;
+  // "Set&up Board" has no command.
   static const std::vector<MenuItem> table = {
       {"&File", "&New", command::New, false, true},
       {"&File", "&Load PGN", command::LoadPgn, false, true},
@@ -18,14 +18,14 @@ const std::vector<MenuItem>& MenuTable() {
       {"&File", "&Append (Save) Game to File", command::AppendGame, false, true},
       {"&File", nullptr, 0, false, true},
       {"&File", "E&xit", command::Exit, false, true},
-      {"&Edit", "&Copy Game State (c)", command::CopyGameState, false, false},
-      {"&Edit", "&Paste Game State (v)", command::PasteGameState, false, false},
-      {"&Edit", "&Undo Paste Game State", command::UndoPasteGameState, false, false},
+      {"&Edit", "&Copy Game State (c)", command::CopyGameState, false, true},
+      {"&Edit", "&Paste Game State (v)", command::PasteGameState, false, true},
+      {"&Edit", "&Undo Paste Game State", command::UndoPasteGameState, false, true},
       {"&Edit", nullptr, 0, false, true},
-      {"&Edit", "Copy Transcript to Clipboard", command::CopyTranscript, false, false},
-      {"&Edit", "Paste &Transcript from Clipboard", command::PasteTranscript, false, false},
-      {"&Edit", "Copy Position from Clipboard", command::CopyPosition, false, false},
-      {"&Edit", "Paste P&osition from Clipboard", command::PastePosition, false, false},
+      {"&Edit", "Copy Transcript to Clipboard", command::CopyTranscript, false, true},
+      {"&Edit", "Paste &Transcript from Clipboard", command::PasteTranscript, false, true},
+      {"&Edit", "Copy Position from Clipboard", command::CopyPosition, false, true},
+      {"&Edit", "Paste P&osition from Clipboard", command::PastePosition, false, true},
       {"&Edit", nullptr, 0, false, true},
       {"&Edit", "Set&up Board", command::SetupBoard, false, false},
       {"&Game", "&Restart", command::New, false, true},
@@ -62,7 +62,7 @@ const std::vector<MenuItem>& MenuTable() {
       {"&Book", "Save Opening Book", command::SaveBook, false, true},
       {"&Book", "Clear Opening Book", command::ClearBook, false, true},
       {"&Book", nullptr, 0, false, true},
-      {"&Book", "Book Edit/PGN to Book", command::BookEdit, false, false},
+      {"&Book", "Book Edit/PGN to Book", command::BookEdit, false, true},
       {"&Hashing", "&Hash/Transposition On", command::HashOn, true, true},
       {"&Hashing", "Clear Hash", command::ClearHash, false, true},
       {"&Hashing", nullptr, 0, false, true},
@@ -72,12 +72,12 @@ const std::vector<MenuItem>& MenuTable() {
       {"&Hashing", "48 MB", 1237, true, true},
       {"&Hashing", "96 MB", 1238, true, true},
       {"&Hashing", "192 MB", 1239, true, true},
-      {"&Develop", "Display PV", command::DisplayPv, false, false},
-      {"&Develop", "Play PV", command::PlayPv, false, false},
-      {"&Develop", "Display TT Entry", command::DisplayTtEntry, false, false},
+      {"&Develop", "Display PV", command::DisplayPv, false, true},
+      {"&Develop", "Play PV", command::PlayPv, false, true},
+      {"&Develop", "Display TT Entry", command::DisplayTtEntry, false, true},
       {"&Develop", nullptr, 0, false, true},
-      {"&Develop", "Display Board Flags", command::BoardFlags, false, false},
-      {"&Develop", "Display Eval", command::DisplayEval, false, false},
+      {"&Develop", "Display Board Flags", command::BoardFlags, false, true},
+      {"&Develop", "Display Eval", command::DisplayEval, false, true},
       {"&Develop", nullptr, 0, false, true},
       {"&Develop", "Experiment", command::Experiment, true, true},
       {"&Internet", "&New Game", command::NetNewGame, false, false},

@@ -98,13 +98,17 @@ public:
 } // namespace
 
 int PlayMoveTextBlock(const char* text, std::vector<std::string>* dropped) {
+  return PlayMoveTextBlock(text, gamePosition, nullptr, dropped);
+}
+
+int PlayMoveTextBlock(const char* text, Position& position, GameHistory* history, std::vector<std::string>* dropped) {
   if (!text) return 0;
   Cursor cursor(text);
   int played = 0;
   char token[MaxTokenLength + 1];
   auto play = [&](std::string_view move) {
     if (move.empty()) return false;
-    if (PlayMoveText(move, gamePosition, 1, nullptr)) {
+    if (PlayMoveText(move, position, 1, history)) {
       ++played;
       return true;
     }
@@ -128,7 +132,7 @@ int PlayMoveTextBlock(const char* text, std::vector<std::string>* dropped) {
       } else {
         // With Black to move at a plain number (a game from a position with Black to move, once
         // written "1.  e7-e5") a first move that fits was Black's, and the number is done.
-        const bool blackToMove = gamePosition.sideToMove == Black;
+        const bool blackToMove = position.sideToMove == Black;
         if (!play(cursor.Token(token, false)) || !blackToMove) {
           skipBlanks();
           play(cursor.Token(token, true));

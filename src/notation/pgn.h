@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "board/position.h"
 #include "board/types.h"
 
 namespace kestrin {
+
+struct GameHistory;
 
 // One game's move text holds at most this many characters; so does a stored tag line.
 constexpr int PgnTextLimit = 50000;
@@ -69,6 +72,9 @@ int LoadPgnGame(const char* fileName, int gameNumber, int showInformation);
 // are dropped). Returns the number of moves played; the texts of dropped tokens are added to
 // `dropped` when given (result marks among them).
 int PlayMoveTextBlock(const char* text, std::vector<std::string>* dropped = nullptr);
+// The same on `position`, recording in `history` (nullptr: the main record).
+int PlayMoveTextBlock(const char* text, Position& position, GameHistory* history,
+                      std::vector<std::string>* dropped = nullptr);
 
 // The file the window steps through and the number of the game shown from it.
 extern std::string pgnFileName;

@@ -17,6 +17,7 @@
 #include "notation/transcript.h"
 #include "platform/settings.h"
 #include "search/engine.h"
+#include "ui/bookdialog.h"
 #include "ui/boardview.h"
 #include "ui/dialogs.h"
 #include "ui/menus.h"
@@ -136,6 +137,9 @@ void MainWindow::RunMenuCommand(int id) {
     UpdatePanel(true);
     break;
   case command::DefaultSize: SizeToDefault(); break;
+  case command::BookEdit:
+    if (!connected) RunBookDialog(this);
+    break;
   case command::LoadBook: {
     const QString name =
         QFileDialog::getOpenFileName(this, "Load Opening Book", QString(), "Opening Book (*.kcb);;All files (*)");

@@ -56,7 +56,7 @@ TEST_F(WindowTest, MenuCommandsByIdAndLabels) {
     EXPECT_TRUE(window->MenuItems()->Action(id)->isChecked()) << id;
   }
   EXPECT_FALSE(window->MenuItems()->Action(1236)->isChecked());
-  EXPECT_FALSE(window->MenuItems()->Action(command::BookEdit)->isEnabled());
+  EXPECT_FALSE(window->MenuItems()->Action(command::NetConnect)->isEnabled());
   Trigger(command::ResetClock);
   EXPECT_EQ(window->Panel()->Info(), "Game clock reset.");
   window->close();
