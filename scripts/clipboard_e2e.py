@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""The clipboard of a real X server: text another program puts there (xclip) pastes into the
+kestrin window as a transcript and as a position, and the window's copies are read back by xclip.
+usage: scripts/clipboard_e2e.py [BUILD_DIR]
+Needs Xvfb, xdotool and xclip (Debian: xvfb xdotool xclip)."""
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def fail(message):
+    print("clipboard test FAILED: " + message)
+    sys.exit(1)
+
+
+def wait_for(condition, seconds, what):
+    deadline = time.time() + seconds
+    while time.time() < deadline:
+        value = condition()
+        if value:
+            return value
+        time.sleep(0.1)
+    fail("timed out waiting for " + what)
+
+
+def main():
+    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
+    program = os.path.join(build, "kestrin")
+    if not os.access(program, os.X_OK):
+        fail("no program at " + program)
+    for tool in ("Xvfb", "xdotool", "xclip"):
+        if not shutil.which(tool):
+            fail(tool + " is not installed")
+    work = tempfile.mkdtemp(prefix="kestrin-clip-")
+    display = ":%d" % random.randint(150, 450)
+    os.environ["DISPLAY"] = display
+    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    app = None
+    owners = []
+    try:
+        wait_for(lambda: subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True).returncode == 0,
+                 10, "the X server")
+        app = subprocess.Popen([program, "--home", work], stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        window = subprocess.run(["xdotool", "search", "--sync", "--name", "KestrinChess"], capture_output=True,
+                                text=True, timeout=20).stdout.split()[0]
+        time.sleep(1)
+        # Two players: the computer answers nothing while the texts go back and forth.
+        edit_menu(window, ["alt+g", "t"])
+
+        def put(text):
+            owner = subprocess.Popen(["xclip", "-selection", "clipboard", "-i"], stdin=subprocess.PIPE,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            owner.stdin.write(text.encode())
+            owner.stdin.close()
+            owners.append(owner)
+            time.sleep(0.3)
+
+        def read():
+            return subprocess.run(["xclip", "-selection", "clipboard", "-o"], capture_output=True,
+                                  text=True, timeout=5).stdout
+
+        # Edit menu: Copy Transcript is the fourth item, Copy Position the sixth.
+        put("1. e4 e5 2. Nf3 Nc6 1-0")
+        edit_menu(window, ["alt+e", "t"])
+        edit_menu(window, ["alt+e", "Down", "Down", "Down", "Return"])
+        want = "1. e2-e4  e7-e5  \n2. Ng1-f3 Nb8-c6 \n"
+        got = wait_for(lambda: read() if read() != "1. e4 e5 2. Nf3 Nc6 1-0" else None, 5, "the transcript copy")
+        if got != want:
+            fail("transcript read back as %r, not %r" % (got, want))
+        print("clipboard test: a transcript from xclip pasted, the window's copy read back by xclip")
+
+        fen = "4k3/8/8/3p4/4P3/8/8/4K3 b - -"
+        put(fen + " 0 1")
+        edit_menu(window, ["alt+e", "o"])
+        edit_menu(window, ["alt+e", "Down", "Down", "Down", "Down", "Down", "Return"])
+        got = wait_for(lambda: read() if read() != fen + " 0 1" else None, 5, "the position copy")
+        if got != fen:
+            fail("position read back as %r, not %r" % (got, fen))
+        print("clipboard test passed: a position from xclip pasted, the window's copy read back by xclip")
+    finally:
+        for owner in owners:
+            if owner.poll() is None:
+                owner.kill()
+        if app and app.poll() is None:
+            app.kill()
+        xvfb.terminate()
+        xvfb.wait()
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def edit_menu(window, keys):
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
+    for key in keys:
+        subprocess.run(["xdotool", "key", "--window", window, key] if key.startswith("alt+") else
+                       ["xdotool", "key", key], check=True)
+        time.sleep(0.3)
+
+
+if __name__ == "__main__":
+    main()
