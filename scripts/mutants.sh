@@ -483,6 +483,7 @@ for i in "${selected[@]}"; do
     replace_once "$file" "${olds[$i]}" "${news[$i]}"
     if ! build_program >"$log" 2>&1; then
       result="no build"
+      detail=$(grep -m1 -E 'error:' "$log" | sed -E 's/^[^ ]*src\///' | cut -c1-100)
     elif ! build_all >>"$log" 2>&1; then
       result="killed"
       detail="by the build (generator or test discovery)"
@@ -498,27 +499,27 @@ for i in "${selected[@]}"; do
   fi
   results[$i]=$result
   details[$i]=$detail
-  printf '[%d/%d] %-28s %-11s %s (%ds)\n' "$k" "$total" "$id" "$result" "$detail" $(($(date +%s) - t0))
+  printf '[%d/%d] %-28s %-12s %s (%ds)\n' "$k" "$total" "$id" "$result" "$detail" $(($(date +%s) - t0))
 done
 
 # ---------------------------------------------------------------------------------------------
-killed=0 survived=0 missing=0 broken=0
+killed=0 survived=0 missing=0 broken=0 at_build=0
 echo
-printf '%-28s %-26s %-11s %s\n' id subsystem result description
+printf '%-28s %-26s %-12s %s\n' id subsystem result description
 for i in "${selected[@]}"; do
   case ${results[$i]} in
-    killed) killed=$((killed + 1)) ;;
+    killed) killed=$((killed + 1)); case ${details[$i]} in "by the build"*) at_build=$((at_build + 1)) ;; esac ;;
     survived) survived=$((survived + 1)) ;;
     "not applied") missing=$((missing + 1)) ;;
     "no build") broken=$((broken + 1)) ;;
   esac
   line=${descs[$i]}
   [ -n "${details[$i]}" ] && line="$line [${details[$i]}]"
-  printf '%-28s %-26s %-11s %s\n' "${ids[$i]}" "${areas[$i]}" "${results[$i]}" "$line"
+  printf '%-28s %-26s %-12s %s\n' "${ids[$i]}" "${areas[$i]}" "${results[$i]}" "$line"
 done
 applied=$((killed + survived))
 echo
-echo "faults: $total   killed: $killed   survived: $survived   not applied: $missing   no build: $broken"
+echo "faults: $total   killed: $killed ($at_build by the build's own generators)   survived: $survived   not applied: $missing   no build: $broken"
 if [ "$applied" -gt 0 ]; then
   echo "kill rate: $killed / $applied = $(awk -v k="$killed" -v a="$applied" 'BEGIN { printf "%.1f%%", 100 * k / a }')"
 else
