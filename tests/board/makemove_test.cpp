@@ -68,6 +68,11 @@ void WalkTree(Position& p, int depth, int& nodes) {
       const std::string where = test::ToFen(before) + " " + test::CoordinateOf(m);
       ASSERT_EQ(test::ConsistencyProblems(p), "") << where;
       ASSERT_EQ(p.pawnKey, PawnKeyOf(p)) << where;
+      // A capture or a pawn move restarts the fifty-move count.
+      const bool irreversible =
+          !IsCastling(m) && (before.board[MoveTo(m)] != Empty || (before.board[MoveFrom(m)] & 7) == Pawn);
+      ASSERT_EQ(p.irreversiblePly, irreversible ? p.plyCount + 1 : before.irreversiblePly) << where;
+      ASSERT_TRUE(p.plyCount == before.plyCount + 1 && p.sideToMove == 3 - side) << where;
       if (!IsInCheck(side, p)) {
         ++nodes;
         ASSERT_EQ(CountChecksGiven(side, p, m, moveClass), std::min(2, Attackers(p, side, KingSquare(p, 3 - side))))
