@@ -130,12 +130,6 @@ TEST_F(BookBuildTest, ATemporaryFileThatCannotBeWrittenKeepsTheBookAsItWas) {
   ASSERT_FALSE(ui->messages.empty());
   EXPECT_EQ(ui->messages.back().second, "Book Not Built");
   EXPECT_NE(ui->LastInfo(), "Finished Adding .PGN");
-  // The dialog's limits.
-  SetBookBuildSettings({.fromMove = 0, .upToMove = 31, .maxGames = 7, .times = 0, .winning = 0, .drawing = 5, .losing = 1});
-  EXPECT_EQ(bookBuildSettings.fromMove, 1);
-  EXPECT_EQ(bookBuildSettings.upToMove, 30);
-  EXPECT_EQ(bookBuildSettings.times, 1);
-  EXPECT_EQ(BookBuildSides(bookBuildSettings), BookSideDrawing | BookSideLosing);
 }
 
 } // namespace

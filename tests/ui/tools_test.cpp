@@ -91,17 +91,9 @@ TEST_F(WindowTest, GameStateCopyPasteAndUndo) {
 
 TEST_F(WindowTest, DeveloperDisplays) {
   HumanSide = 3;
-  const std::pair<int, const char*> texts[] = {
-      {command::BoardFlags, "GT: 1  Rev: 1\nPieces W: 7  B: 7\nMinors W: 4  B: 4\nPawns  W: 8  B: 8\n"
-                            "Castle W: 0  B: 0\nEnPassant: 120\n"},
-      {command::DisplayEval, "Eval: 0\nMaterial: 0\nSqTable: 0  \nPawn: 0 Rook: 0\nPLq: 0 \n"},
-      {command::ClearHash, "Hash Table Cleared."},
-      {command::DisplayTtEntry, "Not Found"},
-  };
-  for (const auto& [id, text] : texts) {
-    Trigger(id);
-    EXPECT_EQ(window->Panel()->Info().toStdString(), text) << id;
-  }
+  Trigger(command::ClearHash);
+  Trigger(command::DisplayTtEntry);
+  EXPECT_EQ(window->Panel()->Info().toStdString(), "Not Found");
 
   // Out of the book: the computer searches White's move, then the rest of its line is played.
   SetUpPosition("r3k2r/ppp2ppp/2n5/3q4/3P4/2N5/PP3PPP/R2QK2R w KQkq - 0 12");
