@@ -83,7 +83,6 @@ TEST_F(BookChoiceTest, CandidatesAndTheValuesEachSideTakes) {
     for (Move m : test::LegalMoves(gamePosition))
       if (std::count(c.offered.begin(), c.offered.end(), test::CoordinateOf(m))) expected.push_back(test::CoordinateOf(m));
     EXPECT_EQ(offered, expected) << c.fen;
-    EXPECT_EQ(ui->LastInfo(), "# of Book Moves: " + std::to_string(expected.size()) + " \n");
     PromotionChoice = 0;
     const int before = HistoryCount();
     EXPECT_EQ(ChooseBookMove(gamePosition), c.chosen) << c.fen;

@@ -1,4 +1,4 @@
-// The clock, the two kinds of event the engine thread waits on, and the quiet front end.
+// The clock, the two kinds of event the engine thread waits on.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +7,6 @@
 
 #include "platform/clock.h"
 #include "platform/events.h"
-#include "platform/frontend.h"
 
 namespace kestrin {
 namespace {
@@ -39,14 +38,6 @@ TEST(Events, AutoResetServesOneWaitPerSetAndManualResetEveryWaitUntilReset) {
   EXPECT_TRUE(woken.load() && manual.WaitFor(0) && manual.IsSet());
   manual.Reset();
   EXPECT_FALSE(manual.WaitFor(5));
-}
-
-TEST(Frontend, TheQuietOneAnswersSafely) {
-  ASSERT_NE(dynamic_cast<QuietFrontend*>(&CurrentFrontend()), nullptr);
-  EXPECT_EQ(CurrentFrontend().AskPromotion(), 6);
-  EXPECT_FALSE(CurrentFrontend().AskYesNo("Save?", "Question"));
-  CurrentFrontend().SetClipboardText("1. e2-e4 ");
-  EXPECT_EQ(CurrentFrontend().ClipboardText(), "1. e2-e4 ");
 }
 
 } // namespace
