@@ -15,7 +15,7 @@ namespace kestrin {
 
 namespace {
 
-// Opening, middlegame, endgame and tactical positions.
+// Opening, middlegame, endgame and tactical positions, and a lone king to mate (no null move there).
 constexpr BenchPosition Positions[] = {
     {"initial", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
     {"open game", "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"},
@@ -29,6 +29,7 @@ constexpr BenchPosition Positions[] = {
     {"rook ending", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1"},
     {"pawn ending", "8/8/1p1k4/p1p5/P1P1K3/1P6/8/8 w - - 0 1"},
     {"queen ending", "8/6k1/5pp1/8/3Q4/6P1/5PK1/1q6 w - - 0 1"},
+    {"rook mate", "8/8/8/4k3/8/8/8/R3K3 w - - 0 1"},
 };
 
 } // namespace
