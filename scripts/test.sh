@@ -3,13 +3,16 @@
 #   release  an optimised build with the whole suite (the xboard match last, on its own);
 #   asan     AddressSanitizer + UndefinedBehaviorSanitizer (float conversions included), suites
 #            named *Slow* and the match skipped;
-#   tsan     ThreadSanitizer over the engine-thread tests and the protocol sessions (which run a
-#            ThreadSanitizer build of the engine program).
+#   tsan     ThreadSanitizer over the engine-thread tests, the protocol sessions (which run a
+#            ThreadSanitizer build of the engine program) and the window tests.
+# After the optimised suite: the window and the clipboard on a virtual X server, and the Debian
+# package's contents.
 # KESTRIN_TEST_BUILDS selects builds, e.g. KESTRIN_TEST_BUILDS=release for a quick run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# xboard, Fairy-Max and a virtual display for the match against a real interface.
-scripts/deps.sh xboard fairymax xvfb xauth
+# xboard, Fairy-Max and a virtual display for the match against a real interface; Qt for the
+# window; xdotool, xwd, xclip and Python for driving the real window on the virtual display.
+scripts/deps.sh xboard fairymax xvfb xauth qt6-base-dev xdotool x11-apps xclip python3 dpkg-dev
 builds=${KESTRIN_TEST_BUILDS:-release asan tsan}
 jobs=$(nproc)
 for kind in $builds; do
@@ -19,7 +22,8 @@ for kind in $builds; do
     asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=address,undefined,float-cast-overflow")
           select=(-LE interop -E Slow) ;;
     tsan) dir=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=thread")
-          select=(-R 'search\.EngineThread|winboard\..*Session'); target=(--target test_search test_winboard) ;;
+          select=(-R 'search\.EngineThread|winboard\..*Session|ui\.')
+          target=(--target test_search test_winboard test_ui) ;;
     *) echo "unknown build kind: $kind" >&2; exit 2 ;;
   esac
   echo "== $kind build"
@@ -29,5 +33,8 @@ for kind in $builds; do
   (cd "$dir" && ctest --output-on-failure -j "$jobs" "${select[@]}")
   if [ "$kind" = release ]; then
     (cd "$dir" && ctest --output-on-failure -L interop)
+    python3 scripts/window_e2e.py "$dir"
+    python3 scripts/clipboard_e2e.py "$dir"
+    scripts/package_check.sh "$dir"
   fi
 done
