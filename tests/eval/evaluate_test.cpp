@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 
-#include "board/tables.h"
 #include "eval/corpus.h"
 #include "eval/evaluate.h"
 #include "eval/kpk.h"
@@ -24,10 +23,6 @@ protected:
   }
   void TearDown() override { ResetKpk(); }
   static int Full(const Position& p) { return Evaluate(p, EvalLowestBound, EvalHighestBound); }
-  // The running score after the pawn structure, before the endgame rules and the piece terms.
-  static int BeforePieceTerms(const Position& p) {
-    return p.materialScore + PieceBalanceBonus(p) + SeventhRankRooks(p) + p.pstScore + EvaluatePawns(p).structure;
-  }
 };
 
 // Scores counted by hand, term by term; each colour-flipped position must give the negation.
@@ -47,7 +42,8 @@ TEST_F(Evaluation, HandCountedScores) {
       // isolated +20), the f3 knight 6 from e8 +7; kings, placement and rooks even.
       {"2b1k2r/p5p1/8/8/8/5N2/PP6/3R2K1 w - -", -1, -1, -15 + 17 + 10 + 7},
       // Two rooks on the seventh against a bare king: the pawnless rules only (material 1008,
-      // trade bonus 105, more pieces 75, the king in the corner 300 + 90, kings 4 apart).
+      // trade bonus 105, more pieces 75, the king in the corner 300 + 90, 4 per step of the
+      // kings' distance 14).
       {"k7/1RR5/8/8/8/8/8/7K w - -", -1, -1, 1008 + 105 + 75 + 300 + 90 - 4 * 14},
       {"4k3/pp6/8/8/8/8/8/4KB2 w - -", -1, -1, -1}, // a bishop against two pawns cannot win
       {"k7/8/K7/P7/8/8/8/8 w - -", -1, -1, 0},     // the rook pawn with the king in its corner
