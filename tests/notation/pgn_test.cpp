@@ -11,10 +11,8 @@
 
 #include "notation/history.h"
 #include "notation/movetext.h"
-#include "notation/newgame.h"
 #include "notation/pgn.h"
 #include "notation/transcript.h"
-#include "search/engine.h"
 #include "support/fixtures.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"
