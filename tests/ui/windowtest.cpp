@@ -114,6 +114,15 @@ void WindowTest::Click(int file, int row) {
   QTest::mouseClick(window->Board(), Qt::LeftButton, {}, window->Board()->SquareCentre(file, row));
 }
 
+void WindowTest::Move(int fromFile, int fromRow, int toFile, int toRow) {
+  Click(fromFile, fromRow);
+  Click(toFile, toRow);
+}
+
+bool WindowTest::WaitForPly(int plyCount) {
+  return WaitUntil([plyCount] { return GamePositionNow().plyCount == plyCount && EngineBusy == 0; });
+}
+
 void WindowTest::Trigger(int id) { window->RunMenuCommand(id); }
 
 void WindowTest::Button(int id) {

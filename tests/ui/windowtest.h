@@ -23,6 +23,9 @@ protected:
   // Keeps the event loop running until `done` holds or `milliseconds` pass; returns `done`.
   bool WaitUntil(const std::function<bool()>& done, int milliseconds = 10000);
   void Click(int file, int row);
+  void Move(int fromFile, int fromRow, int toFile, int toRow);
+  // Waits until the game reached `plyCount` and the engine is idle.
+  bool WaitForPly(int plyCount);
   void Trigger(int id);
   void Button(int id);
   QString Text(const char* name) const;
