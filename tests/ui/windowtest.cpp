@@ -9,6 +9,7 @@
 #include <deque>
 
 #include "app/startup.h"
+#include "book/bookbuild.h"
 #include "game/controller.h"
 #include "notation/fen.h"
 #include "notation/history.h"
@@ -81,6 +82,7 @@ void WindowTest::SetUp() {
   ResetSearchSettings();
   ApplySettings();
   ResetController();
+  ResetBookBuildSettings();
   searchSettings.maxPly = 2;
   HumanSide = 1;
   StartEngineThread();
