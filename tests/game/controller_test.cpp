@@ -1,18 +1,10 @@
-// The window game's rules without a window: clocks, panel texts, dialog values, the click
-// sequence and the book frames.
+// The window game's rules without a window: clocks, panel texts and dialog values.
 #include <gtest/gtest.h>
 
-#include "board/types.h"
-#include "book/book.h"
 #include "game/clocks.h"
-#include "game/controller.h"
 #include "game/dialogvalues.h"
 #include "game/paneltext.h"
-#include "notation/history.h"
-#include "search/engine.h"
 #include "support/fixtures.h"
-#include "support/gamereset.h"
-#include "support/recordingfrontend.h"
 
 namespace kestrin {
 namespace {
@@ -45,56 +37,6 @@ TEST(PanelText, MaterialNamesAndDialogValues) {
   std::string accents;
   for (int i = 0; i < 20; ++i) accents += "\xc3\xa9";
   EXPECT_EQ(CleanPlayerName("Ann\n" + accents), "Ann" + accents.substr(0, 34));
-}
-
-class ControllerGame : public testing::Test {
-protected:
-  void SetUp() override {
-    test::InitTablesOnce();
-    test::ResetGame();
-    ResetController();
-    HumanSide = 3; // no engine thread here: the engine moves for nobody
-    ReadyEvent.Set();
-  }
-  test::RecordingScope shown;
-};
-
-TEST_F(ControllerGame, ClicksSelectAndMove) {
-  const struct { int file, row, selected, moved; } steps[] = {
-      {4, 1, NoSelection, 0}, // a black pawn while White is to move
-      {4, 4, NoSelection, 0}, // an empty square with nothing selected
-      {4, 6, 4 + 8 * 6, 0},   // e2
-      {3, 6, 3 + 8 * 6, 0},   // another own man: d2 instead
-      {3, 3, 3 + 8 * 6, 0},   // d2-d5 is no move: the selection stays
-      {3, 4, NoSelection, 1}, // d2-d4
-      {4, 1, 4 + 8 * 1, 0},   // e7 now belongs to the side to move
-      {4, 3, NoSelection, 1}, // e7-e5
-      {3, 4, 3 + 8 * 4, 0},   // d4
-      {4, 3, NoSelection, 1}, // dxe5
-  };
-  for (const auto& s : steps) {
-    EXPECT_EQ(ClickSquare(s.file, s.row), s.moved) << s.file << "," << s.row;
-    EXPECT_EQ(controller.selectedSquare, s.selected) << s.file << "," << s.row;
-  }
-  EXPECT_TRUE(SelectMoveLine(0));
-  EXPECT_EQ(GamePositionNow().plyCount, 2);
-  EXPECT_EQ(HistoryCount(), 3) << "browsing keeps the record";
-}
-
-TEST_F(ControllerGame, BookKeysAndFrames) {
-  BookCreate();
-  ASSERT_EQ(ClickSquare(4, 6), 0);
-  ASSERT_EQ(ClickSquare(4, 4), 1);
-  EXPECT_EQ(MainWindowKey('5'), 0);
-  EXPECT_EQ(BookLookup(GamePositionNow()), 2);
-  ASSERT_TRUE(Browse(103));
-  ShowBookMoves();
-  ASSERT_EQ(controller.bookFrames.size(), 1u);
-  EXPECT_EQ(controller.bookFrames[0], std::make_pair(4 + 8 * 6, 4 + 8 * 4));
-  EXPECT_EQ(shown->LastInfo(), "# of Book Moves: 1 \n");
-  ASSERT_TRUE(Browse(104));
-  EXPECT_EQ(MainWindowKey('6'), 0);
-  EXPECT_EQ(BookLookup(GamePositionNow()), BookEmptyValue);
 }
 
 } // namespace

@@ -95,6 +95,21 @@ TEST_F(WindowTest, PlayPvAfterASearch) {
   EXPECT_EQ(played.substr(0, 5), reply);
 }
 
+TEST_F(WindowTest, BookKeysAndFrames) {
+  HumanSide = 3;
+  BookCreate();
+  Move(4, 6, 4, 4);
+  QTest::keyClick(window.get(), '5'); // the move is marked good
+  EXPECT_EQ(BookLookup(GamePositionNow()), 2);
+  Button(103);
+  Button(108); // the book moves of the start position are framed
+  EXPECT_EQ(controller.bookFrames, (std::vector<std::pair<int, int>>{{4 + 8 * 6, 4 + 8 * 4}}));
+  EXPECT_EQ(window->Panel()->Info(), "# of Book Moves: 1 \n");
+  Button(104);
+  QTest::keyClick(window.get(), '6'); // and taken out again
+  EXPECT_EQ(BookLookup(GamePositionNow()), BookEmptyValue);
+}
+
 TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
   HumanSide = 3;
   BookDialog dialog(window.get());
