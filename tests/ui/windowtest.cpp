@@ -12,13 +12,11 @@
 #include "book/bookbuild.h"
 #include "game/controller.h"
 #include "notation/fen.h"
-#include "notation/history.h"
 #include "notation/newgame.h"
 #include "platform/clock.h"
 #include "platform/settings.h"
 #include "search/engine.h"
 #include "search/limits.h"
-#include "search/searchstate.h"
 #include "ui/boardview.h"
 #include "ui/sidepanel.h"
 
@@ -116,14 +114,9 @@ void WindowTest::Click(int file, int row) {
   QTest::mouseClick(window->Board(), Qt::LeftButton, {}, window->Board()->SquareCentre(file, row));
 }
 
-void WindowTest::Move(int fromFile, int fromRow, int toFile, int toRow) {
-  Click(fromFile, fromRow);
-  Click(toFile, toRow);
-}
+void WindowTest::Move(int file, int row, int toFile, int toRow) { Click(file, row), Click(toFile, toRow); }
 
-bool WindowTest::WaitForPly(int plyCount) {
-  return WaitUntil([plyCount] { return GamePositionNow().plyCount == plyCount && EngineBusy == 0; });
-}
+bool WindowTest::WaitForPly(int n) { return WaitUntil([n] { return GamePositionNow().plyCount == n && !EngineBusy; }); }
 
 void WindowTest::Trigger(int id) { window->RunMenuCommand(id); }
 
