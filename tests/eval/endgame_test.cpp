@@ -17,20 +17,14 @@ TEST(Endgame, WithoutPawns) {
     int score, expected;
   } cases[] = {
       {"k7/8/8/8/8/8/8/K6B w - -", 330, 0}, // a single minor piece never wins
-      {"K7/8/8/8/8/8/8/k6b w - -", -330, 0},
-      {"k7/8/8/8/8/8/n7/K6B w - -", 15, 0}, // nor does a minor against a minor
       // Bishop and knight: the corner of the bishop's colour (a8 72, h8 5), kings 4 apart.
       {"k7/8/2K5/8/8/8/8/4NB2 w - -", 645, 645 + 3 * 72 + 50 - 4 * 4},
       {"7k/8/5K2/8/8/8/8/3NB3 w - -", 645, 645 + 3 * 72 + 50 - 4 * 4},  // dark bishop: h8
       {"8/8/8/8/8/2K5/8/k1NN4 w - -", 630, 630 + 3 * 72 + 50 - 4 * 4}, // two knights: a dark corner
-      {"K1nn4/8/2k5/8/8/8/8/8 w - -", -630, -630 - 3 * 72 - 50 + 4 * 4},
       // Other material drives the lone king to the edge: a corner 300 + 90, the centre 300.
       {"k7/8/2K5/8/8/8/8/7R w - -", 504, 504 + 300 + 90 - 4 * 4},
-      {"r6K/8/5k2/8/8/8/8/8 b - -", -504, -504 - 90 - 300 + 4 * 4},
       // Pieces on both sides, less than 400 ahead: king placement, then an eighth (rounding down).
       {"r7/8/8/3k4/8/8/6K1/R3B3 w - -", 400, (400 + 13 - 43) >> 3},
-      {"r7/8/8/3k4/8/8/6K1/Q7 w - -", 531, 531 + 13 - 43}, // queen against rook: not scaled
-      {"rb6/8/8/3k4/8/8/6K1/RN6 w - -", 40, 40},            // a near balance ignores the kings
   };
   for (const auto& c : cases) EXPECT_EQ(EvaluatePawnless(FromFen(c.fen), c.score), c.expected) << c.fen;
 }
@@ -38,7 +32,7 @@ TEST(Endgame, WithoutPawns) {
 // At most one piece a side with pawns: the rule decides what becomes of the score; king
 // placement, endgame pawn placement and pawn contact are added as in any ending.
 TEST(Endgame, FewPieces) {
-  enum Rule { Draw, Kept, Halved, Quartered, HalfOfAll, EighthOfAll, ThreeQuartersOfAll, BitbaseWin, BitbaseDraw };
+  enum Rule { Draw, Kept, Halved, Quartered, EighthOfAll, ThreeQuartersOfAll, BitbaseWin, BitbaseDraw };
   const struct {
     const char* fen;
     int score;
@@ -46,16 +40,10 @@ TEST(Endgame, FewPieces) {
   } cases[] = {
       {"1k6/8/8/P7/P7/8/3B4/4K3 w - -", 300, Draw}, // rook pawns, the wrong bishop, the king in front
       {"1k6/8/8/P7/P7/8/4B3/4K3 w - -", 300, Kept}, // the right bishop
-      {"4k3/3b4/8/8/p7/8/8/1K6 w - -", -300, Draw},
-      {"4k3/4b3/8/8/p7/8/8/1K6 w - -", -300, Kept},
       {"8/8/2k5/P7/8/8/8/4K3 w - -", 301, Halved}, // the defending king as near the corner
-      {"8/8/1K6/P7/8/8/5k2/8 w - -", 301, Kept},
       {"4k3/p7/8/8/8/8/8/1K6 w - -", 50, Quartered},         // no pawns: both rook-pawn flags
-      {"4k3/p7/8/8/8/8/4P3/1K6 w - -", 50, Kept},            // only the side ahead is looked at
       {"2b1k3/8/8/8/8/3P4/8/2B1K3 w - -", 200, EighthOfAll}, // opposite bishops, one pawn
-      {"2b1k3/5pp1/8/8/8/8/2PPP3/2B1K3 w - -", -201, HalfOfAll},
       {"2b1k3/5pp1/8/8/8/8/1PPPP3/2B1K3 w - -", 200, ThreeQuartersOfAll},
-      {"3bk3/8/8/8/8/3P4/8/2B1K3 w - -", 200, Kept}, // bishops of one colour
       {"4k3/8/4K3/4P3/8/8/8/8 b - -", 180, BitbaseWin},
       {"k7/8/K7/P7/8/8/8/8 w - -", 180, BitbaseDraw},
       {"k7/8/K7/P7/8/8/8/8 w - -", 180, Draw}, // without the bitbase: the general rule
@@ -71,13 +59,11 @@ TEST(Endgame, FewPieces) {
       const Position p = FromFen(c.fen);
       const int white = KingSquare(p, White), black = KingSquare(p, Black);
       const PawnEntry pawns = EvaluatePawns(p);
-      const int rest = KingCentre[white] - KingCentre[black] + pawns.endgame + PawnContact(p, white, black);
-      const int all = c.score + rest;
+      const int rest = KingCentre[white] - KingCentre[black] + pawns.endgame + PawnContact(p, white, black), all = c.score + rest;
       const int expected = c.rule == Draw || c.rule == BitbaseDraw ? 0
                            : c.rule == Kept               ? all
                            : c.rule == Halved             ? (c.score >> 1) + rest
                            : c.rule == Quartered          ? (c.score >> 2) + rest
-                           : c.rule == HalfOfAll          ? all >> 1
                            : c.rule == EighthOfAll        ? all >> 3
                            : c.rule == ThreeQuartersOfAll ? (all >> 2) + (all >> 1)
                                                           : c.score + (c.score > 0 ? 500 : -500);

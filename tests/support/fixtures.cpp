@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <mutex>
 #include <sstream>
 
@@ -23,8 +24,7 @@ void InitTablesOnce() {
 Position FromFen(const std::string& fen) {
   InitTablesOnce();
   Position p{};
-  bool accepted = ReadFen(fen.data(), fen.size(), p);
-  EXPECT_TRUE(accepted) << "refused: " << fen;
+  EXPECT_TRUE(ReadFen(fen.data(), fen.size(), p)) << "refused: " << fen;
   return p;
 }
 
@@ -38,41 +38,33 @@ std::string ConsistencyProblems(const Position& p) {
   std::ostringstream out;
   int pieces[2] = {0, 0}, pawns[2] = {0, 0}, minors[2] = {0, 0}, material = 0, pst = 0;
   for (int s = 0; s < BoardSize; ++s) {
-    int code = p.board[s];
-    bool playing = RankOf[s] != 0;
-    if (!playing) {
+    const int code = p.board[s];
+    if (!RankOf[s]) {
       if (code != OffBoard && s != 0) out << "byte " << s << " holds " << code << "; ";
       continue;
     }
     if (code == Empty) continue;
-    int side = code < BlackOffset ? 0 : 1, type = code & 7;
+    const int side = code < BlackOffset ? 0 : 1, type = code & 7;
     const u8* list = side == 0 ? p.whitePieceList : p.blackPieceList;
-    int holders = 0;
-    for (int slot = 0; slot < 16; ++slot) holders += list[slot] == s;
-    if (holders != 1) out << "square " << s << " is in " << holders << " slots; ";
-    if (type == King) {
-      if (list[KingSlot] != s) out << "king of side " << side << " not in slot 15; ";
-      continue;
-    }
+    const long holders = std::count(list, list + 16, s);
+    if (holders != 1 || (type == King && list[KingSlot] != s)) out << "square " << s << " in " << holders << " slots; ";
+    if (type == King) continue;
     material += PieceValue[code];
     pst += PieceSquareTable[code][s];
-    if (type == Pawn) ++pawns[side];
-    else ++pieces[side];
-    if (type == Bishop || type == Knight) ++minors[side];
+    ++(type == Pawn ? pawns : pieces)[side];
+    minors[side] += type == Bishop || type == Knight;
   }
   for (int side = 0; side < 2; ++side) {
     const u8* list = side == 0 ? p.whitePieceList : p.blackPieceList;
     for (int slot = 0; slot < 16; ++slot) {
-      int s = list[slot];
-      if (s == NoSquare) continue;
-      int code = s < BoardSize ? p.board[s] : 0;
-      bool ownMan = code != Empty && code != OffBoard && (code < BlackOffset) == (side == 0);
-      if (!ownMan) out << "slot " << slot << " of side " << side << " holds " << s << " without a man; ";
+      const int s = list[slot], code = s < BoardSize ? p.board[s] : 0;
+      if (s != NoSquare && (code == Empty || code == OffBoard || (code < BlackOffset) != (side == 0)))
+        out << "slot " << slot << " of side " << side << " holds " << s << " without a man; ";
     }
   }
-  if (pieces[0] != p.whitePieces || pieces[1] != p.blackPieces) out << "piece counts; ";
-  if (pawns[0] != p.whitePawns || pawns[1] != p.blackPawns) out << "pawn counts; ";
-  if (minors[0] != p.whiteMinors || minors[1] != p.blackMinors) out << "minor counts; ";
+  if (pieces[0] != p.whitePieces || pieces[1] != p.blackPieces || pawns[0] != p.whitePawns ||
+      pawns[1] != p.blackPawns || minors[0] != p.whiteMinors || minors[1] != p.blackMinors)
+    out << "piece, pawn or minor counts; ";
   if (material != p.materialScore) out << "material " << p.materialScore << " should be " << material << "; ";
   if (pst != p.pstScore) out << "pst " << p.pstScore << " should be " << pst << "; ";
   return out.str();
@@ -86,28 +78,14 @@ std::string CoordinateOf(Move move) {
   return square(from) + square(MoveTo(move));
 }
 
-std::vector<std::string> MoveTexts(const MoveList& list) {
-  std::vector<std::string> texts;
-  ForEachMove(list, [&](Move m) { texts.push_back(CoordinateOf(m)); });
-  return texts;
-}
-
-Move FindMove(const Position& position, const std::string& coordinates) {
+u32 Play(Position& position, const std::string& coordinates, int promotionType) {
   MoveList list;
   GenerateMoves(position.sideToMove, position, list);
   Move found = 0;
-  ForEachMove(list, [&](Move m) {
-    if (CoordinateOf(m) == coordinates) found = m;
-  });
-  EXPECT_NE(found, 0u) << "no move " << coordinates << " in " << ToFen(position);
-  return found;
-}
-
-u32 Play(Position& position, const std::string& coordinates, int promotionType) {
+  ForEachMove(list, [&](Move m) { found = CoordinateOf(m) == coordinates ? m : found; });
   MoveUndo undo;
-  Move m = FindMove(position, coordinates);
-  if (m == 0) return ~0u;
-  return MakeMove(position, m, undo, promotionType);
+  EXPECT_NE(found, 0u) << "no move " << coordinates << " in " << ToFen(position);
+  return found ? MakeMove(position, found, undo, promotionType) : ~0u;
 }
 
 } // namespace kestrin::test

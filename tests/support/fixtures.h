@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include <vector>
-
 #include "board/movegen.h"
 #include "board/position.h"
 
@@ -19,11 +17,8 @@ std::string ConsistencyProblems(const Position& position);
 
 // Coordinate text of a generated move ("e2e4"; castling as the king's step, "e1g1").
 std::string CoordinateOf(Move move);
-// Every move of the list in generation order (captures, then quiet moves), as coordinates.
-std::vector<std::string> MoveTexts(const MoveList& list);
-// The pseudo-legal move of the side to move with these coordinates; fails the test when there is none.
-Move FindMove(const Position& position, const std::string& coordinates);
-// Makes the move given by coordinates on `position` (promotion to `promotionType`); returns its class.
+// Makes the pseudo-legal move given by coordinates on `position` (promotion to `promotionType`);
+// returns its class, or fails the test when there is no such move.
 u32 Play(Position& position, const std::string& coordinates, int promotionType = Queen);
 
 } // namespace kestrin::test

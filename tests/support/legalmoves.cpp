@@ -23,11 +23,8 @@ bool PlayRandomMove(Position& position, std::mt19937& random, PlayedMove& played
   if (legal.empty()) return false;
   played.move = legal[std::uniform_int_distribution<std::size_t>(0, legal.size() - 1)(random)];
   played.promotionType = Queen;
-  if (!IsCastling(played.move)) {
-    int from = MoveFrom(played.move), rank = RankOf[MoveTo(played.move)];
-    if ((position.board[from] & 7) == Pawn && (rank == 1 || rank == 8))
-      played.promotionType = std::uniform_int_distribution<int>(Bishop, Queen)(random);
-  }
+  if (IsPromotion(position, played.move))
+    played.promotionType = std::uniform_int_distribution<int>(Bishop, Queen)(random);
   MakeMove(position, played.move, played.undo, played.promotionType);
   return true;
 }

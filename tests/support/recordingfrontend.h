@@ -23,10 +23,10 @@ public:
     ++promotionQuestions;
     return promotionAnswer;
   }
-  void RefreshBoard() override { ++boardRefreshes; }
-  void RefreshPanel(bool) override { ++panelRefreshes; }
-  void TranscriptChanged() override { ++transcriptChanges; }
-  void Beep() override { ++beeps; }
+  void RefreshBoard() override {}
+  void RefreshPanel(bool) override {}
+  void TranscriptChanged() override {}
+  void Beep() override {}
   std::string ClipboardText() override { return clipboard; }
   void SetClipboardText(std::string_view text) override { clipboard.assign(text); }
 
@@ -37,9 +37,7 @@ public:
   std::vector<std::pair<std::string, std::string>> messages;  // text, caption
   std::vector<std::pair<std::string, std::string>> questions; // text, caption
   bool yesNoAnswer = false;
-  int promotionAnswer = 6;
-  int promotionQuestions = 0;
-  int boardRefreshes = 0, panelRefreshes = 0, transcriptChanges = 0, beeps = 0;
+  int promotionAnswer = 6, promotionQuestions = 0;
   std::string clipboard;
 };
 
@@ -48,8 +46,6 @@ class RecordingScope {
 public:
   RecordingScope() { InstallFrontend(&frontend); }
   ~RecordingScope() { InstallFrontend(nullptr); }
-  RecordingScope(const RecordingScope&) = delete;
-  RecordingScope& operator=(const RecordingScope&) = delete;
   RecordingFrontend* operator->() { return &frontend; }
   RecordingFrontend frontend;
 };

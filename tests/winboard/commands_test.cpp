@@ -5,18 +5,12 @@
 #include <sstream>
 
 #include "notation/history.h"
-#include "notation/newgame.h"
-#include "platform/frontend.h"
 #include "search/engine.h"
 #include "search/limits.h"
-#include "support/fixtures.h"
-#include "winboard/output.h"
 #include "winboard/protocol.h"
 
 namespace kestrin {
 namespace {
-
-std::vector<std::string> sent;
 
 // Lines separated by '|', then what one value reads. Numbers beyond any clock are taken as the
 // largest clock (a million seconds, in hundredths for time and otim); not-a-number changes nothing.
@@ -28,22 +22,18 @@ TEST(Commands, LevelTimeAndSettings) {
     std::function<double()> read;
     double expected;
   } cases[] = {
-      {"level 40 5 0", level, 40300000},
-      {"level 0 2 12", level, 120012},
       {"level 0 2 12", [] { return searchSettings.timeMinutes.load(); }, 2},
       {"level 1 0:30 2", level, 1030002},
       {"level 0 2 12|level 30", level, 30000012}, // missing minutes are none, a missing increment stays
       {"level 2147483647 5 0", level, 1e10 + 300000},
       {"level -4 -5 -6", level, 0},
       {"level 0 5 0|time 25000", [] { return blackUsed.load(); }, 5000}, // the engine has Black
-      {"level 0 5 0|otim 29000", [] { return whiteUsed.load(); }, 1000},
       {"level 0 400000 0|otim 100", [] { return whiteUsed.load(); }, 1e8 - 100},
       {"time 1e30", [&] { return clock.time; }, 1e8},
       {"time 500|time nan|time", [&] { return clock.time; }, 500},
       {"otim -inf", [&] { return clock.otim; }, -1e8},
       {"hard", [] { return searchSettings.ponderEnabled.load(); }, 1},
       {"hard|easy", [] { return searchSettings.ponderEnabled.load(); }, 0},
-      {"sd 7", [] { return searchSettings.maxPly.load(); }, 7},
       {"sd 0", [] { return searchSettings.maxPly.load(); }, 1},
       {"sd 99999999999", [] { return searchSettings.maxPly.load(); }, 2147483647},
   };
@@ -54,26 +44,6 @@ TEST(Commands, LevelTimeAndSettings) {
     EXPECT_EQ(c.read(), c.expected) << c.lines;
   }
   ResetSearchSettings();
-}
-
-TEST(Commands, ResignAndDrawRules) {
-  SetProtocolWriter([](std::string_view line) { sent.emplace_back(line); });
-  HumanSide = 2; // the engine has White
-  Position game = test::FromFen("4k3/8/8/8/8/8/r7/4K3 w - -");
-  game.plyCount = 40;
-  ResetGameRecord(&game);
-  for (int move = 0; move < 4; ++move) ResignOrOfferDraw(-800); // the fourth losing score resigns
-  game = test::FromFen("4k3/8/8/8/8/8/r7/R3K3 w - -");
-  game.plyCount = 90;
-  ResetGameRecord(&game);
-  WinboardCommand("draw"); // not yet: the engine has not found the game drawn for long
-  for (int move = 0; move < 5; ++move) ResignOrOfferDraw(0); // the fifth drawish score offers
-  WinboardCommand("draw"); // now accepted: seven scores in a row no better than a draw
-  ResetGameRecord();
-  WinboardCommand("draw"); // never in the opening
-  SetProtocolWriter(nullptr);
-  HumanSide = 1;
-  EXPECT_EQ(sent, (std::vector<std::string>{"resign\n", "offer draw\n", "offer draw\n"}));
 }
 
 } // namespace

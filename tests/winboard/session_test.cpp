@@ -88,8 +88,7 @@ void RunScript(const std::vector<std::string>& lines) {
     } else if (step[0] == '~') {
       std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
     } else if (step[0] == '@' || step[0] == '%') {
-      const bool holds = test::ReadFileBytes(scratch.Path("WinboardGames.pgn")).find(text) != std::string::npos;
-      EXPECT_EQ(holds, step[0] == '@') << step;
+      EXPECT_EQ(test::ReadFileBytes(scratch.Path("WinboardGames.pgn")).find(text) != std::string::npos, step[0] == '@');
     } else {
       engine.Send(step);
       const bool fen = step.rfind("setboard ", 0) == 0 && ReadFen(step.data() + 9, step.size() - 9, p) &&
@@ -112,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(Winboard, Session, ::testing::ValuesIn(scripts),
 
 TEST(Session, HostileInputIsIgnored) {
   std::mt19937 random(3);
-  std::string noise;
-  for (int i = 0; i < 20000; ++i) noise += static_cast<char>(random());
+  std::string noise(20000, ' ');
+  for (char& c : noise) c = static_cast<char>(random());
   std::vector<std::string> lines = {noise, std::string(100000, 'x') + " quit go new", "name Quitter", "name Hugo"};
   for (int i = 0; i < 1000; ++i) lines.insert(lines.end(), {"post", "e7e5", "level 40 5 0"});
   lines.insert(lines.end(), {"!move ", "ping 11", "<pong 11", "new", "sd 2", "e7e5", "d2d4", "<move ", "quit"});
@@ -123,9 +122,8 @@ TEST(Session, HostileInputIsIgnored) {
 TEST(Session, NothingOnStandardInputPrintsTheUsage) {
   test::ScratchDirectory scratch;
   test::EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
-  EXPECT_EQ(engine.Finish(), 0);
   std::string line;
-  EXPECT_TRUE(engine.ReadLine(line) && line == "Kestrin Chess engine") << line;
+  EXPECT_TRUE(engine.Finish() == 0 && engine.ReadLine(line) && line == "Kestrin Chess engine") << line;
 }
 
 } // namespace
