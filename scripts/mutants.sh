@@ -282,8 +282,8 @@ fault book-save-sign "opening book" src/book/book.cpp \
   "a saved book file holds every value with its sign turned"
 
 fault bookbuild-winner "book building" src/book/bookbuild.cpp \
-  'const bool moverWon = gamePosition.sideToMove == Black ? whiteWon : blackWon;' \
-  'const bool moverWon = gamePosition.sideToMove == Black ? blackWon : whiteWon;' \
+  'const bool moverWon = position.sideToMove == Black ? whiteWon : blackWon;' \
+  'const bool moverWon = position.sideToMove == Black ? blackWon : whiteWon;' \
   "positions of the winning side are taken from the loser's moves"
 fault bookbuild-first-move "book building" src/book/bookbuild.cpp \
   'if (i < 2 * fromMove - 2) continue;' \
