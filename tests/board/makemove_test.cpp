@@ -46,6 +46,13 @@ void WalkTree(Position& p, int depth, int& nodes) {
           !IsCastling(m) && (before.board[MoveTo(m)] != Empty || (before.board[MoveFrom(m)] & 7) == Pawn);
       ASSERT_EQ(p.irreversiblePly, irreversible ? p.plyCount + 1 : before.irreversiblePly) << where;
       ASSERT_TRUE(p.plyCount == before.plyCount + 1 && p.sideToMove == 3 - side) << where;
+      // A side keeps a castling right only while its rook stands in that corner.
+      for (int s : {White, Black}) {
+        const int rook = Rook + (s == White ? 0 : BlackOffset), shift = s == White ? 0 : -70;
+        const int state = p.castleState[s - 1];
+        ASSERT_TRUE(state >= CastleNone || ((p.board[H1 + shift] == rook || (state & 2)) &&
+                                            (p.board[A1 + shift] == rook || (state & 1)))) << where;
+      }
       if (!IsInCheck(side, p)) {
         ++nodes;
         ASSERT_EQ(CountChecksGiven(side, p, m, moveClass) > 0, IsInCheck(3 - side, p)) << where;

@@ -59,6 +59,19 @@ TEST(TimeControl, AllocationFromTheClock) {
   }
 }
 
+TEST(TimeControl, EachSideIsBudgetedFromItsOwnClock) {
+  ResetGameRecord();
+  searchSettings.timeIncrement = 0;
+  whiteUsed = 29000; // White has 10 s of the 5 minutes left, Black all of them
+  SetTimeTarget(White);
+  const float white = search.targetSeconds;
+  SetTimeTarget(Black);
+  const float black = search.targetSeconds;
+  whiteUsed = 0;
+  ResetSearchSettings();
+  EXPECT_LT(white * 10, black);
+}
+
 TEST(TimeControl, SuddenDeathLastsALongGame) {
   // Every move also costs 10 ms outside the search; 150 moves each must fit in 5 or 10 seconds.
   for (double clock : {5.0, 10.0})
