@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <random>
 #include <regex>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "notation/history.h"
@@ -259,6 +262,25 @@ TEST_F(PgnTest, TheGamesOfAFile) {
   std::filesystem::remove("three.pgn");
   EXPECT_EQ(LoadNextPgnGame(), 1);
   EXPECT_EQ(RecordTexts(), Texts{"d2-d4 "});
+}
+
+TEST_F(PgnTest, OnlyRegularFilesAreReadOrWritten) {
+  RecordCoordinates({"e2e4", "c7c5"});
+  std::filesystem::create_directory("folder.pgn");
+  EXPECT_EQ(LoadPgnGame("folder.pgn", 1, 1), 0);
+  EXPECT_EQ(HistoryCount(), 2) << "the game on the board stays";
+  ASSERT_EQ(mkfifo("pipe.pgn", 0600), 0);
+  // A reader holds the pipe open, so that a save that wrongly opens it cannot block the test.
+  const int reader = open("pipe.pgn", O_RDONLY | O_NONBLOCK);
+  for (const char* name : {"pipe.pgn", "no/such/folder.pgn"}) {
+    for (int append : {1, 0}) {
+      ui->infoTexts.clear();
+      EXPECT_EQ(SavePgnGame(3, name, append, {}), 0) << name << append;
+      EXPECT_EQ(ui->LastInfo(), "Cannot Open File.");
+    }
+  }
+  close(reader);
+  EXPECT_TRUE(std::filesystem::is_fifo("pipe.pgn"));
 }
 
 TEST_F(PgnTest, NoiseAndOversizedTextLoadAsSoundGames) {
