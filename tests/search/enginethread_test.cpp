@@ -126,7 +126,9 @@ TEST_F(EngineThread, PonderHitOrMissAtEveryClockReading) {
         return HistoryCount() >= 3 || (EngineBusy == 2 && Now() - lastReading > 5) ||
                (HistoryCount() == 2 && EngineBusy == 0);
       });
-      if (readingsLeft.exchange(0) > 0) ASSERT_TRUE(Reply(hit));
+      if (readingsLeft.exchange(0) > 0) {
+        ASSERT_TRUE(Reply(hit));
+      }
       ExpectMovesSentAsRecorded(4);
     }
 }
