@@ -33,6 +33,10 @@ TEST_F(WindowTest, MenuCommandsByIdAndLabels) {
     EXPECT_EQ(Text("whiteName") + "/" + Text("blackName"), QString(c.white) + "/" + c.black) << c.id;
   }
   EXPECT_TRUE(WaitForPly(2)) << "the computer took White";
+  Trigger(command::TwoPlayer);
+  Button(107); // start/stop hands the computer the side to move
+  EXPECT_EQ(Text("blackName").toStdString(), EngineLabel);
+  EXPECT_TRUE(WaitForPly(3));
   // The table and pondering show in the file below.
   for (int id : {command::Flip, 1237, 155, command::Ponder}) window->MenuItems()->Action(id)->trigger();
   EXPECT_TRUE(controller.boardFlipped && searchSettings.maxPly == 5 && window->MenuItems()->Action(155)->isChecked());
