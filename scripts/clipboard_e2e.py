@@ -4,51 +4,29 @@ kestrin window as a transcript and as a position, and the window's copies are re
 usage: scripts/clipboard_e2e.py [BUILD_DIR]
 Needs Xvfb, xdotool and xclip (Debian: xvfb xdotool xclip)."""
 import os
-import random
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import xsession  # noqa: E402
+from xsession import fail, wait_for  # noqa: E402
 
-def fail(message):
-    print("clipboard test FAILED: " + message)
-    sys.exit(1)
-
-
-def wait_for(condition, seconds, what):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
+xsession.RUN = "clipboard test"
 
 
 def main():
-    build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build")
-    program = os.path.join(build, "kestrin")
-    if not os.access(program, os.X_OK):
-        fail("no program at " + program)
-    for tool in ("Xvfb", "xdotool", "xclip"):
-        if not shutil.which(tool):
-            fail(tool + " is not installed")
+    program = xsession.program_in(sys.argv[1] if len(sys.argv) > 1 else "build", ["xclip"])
     work = tempfile.mkdtemp(prefix="kestrin-clip-")
-    display = ":%d" % random.randint(150, 450)
-    os.environ["DISPLAY"] = display
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb = xsession.start_display()
     app = None
     owners = []
     try:
-        wait_for(lambda: subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True).returncode == 0,
-                 10, "the X server")
         app = subprocess.Popen([program, "--home", work], stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        window = subprocess.run(["xdotool", "search", "--sync", "--name", "KestrinChess"], capture_output=True,
-                                text=True, timeout=20).stdout.split()[0]
+        window = xsession.find_window()
         time.sleep(1)
         # Two players: the computer answers nothing while the texts go back and forth.
         edit_menu(window, ["alt+g", "t"])

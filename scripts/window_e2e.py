@@ -4,7 +4,6 @@ computer's reply appears on the board, closing the window writes Kchess.dft.
 usage: scripts/window_e2e.py [BUILD_DIR] [--screenshot OUT.png]
 Needs Xvfb, xdotool and xwd (Debian: xvfb xdotool x11-apps)."""
 import os
-import random
 import shutil
 import subprocess
 import sys
@@ -12,25 +11,14 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import xsession  # noqa: E402
 import xwdtopng  # noqa: E402
+from xsession import fail, wait_for  # noqa: E402
+
+xsession.RUN = "window test"
 
 MARGIN = (68, 68, 68)
 SQUARE, BOARD_MARGIN = 64, 10
-
-
-def fail(message):
-    print("window test FAILED: " + message)
-    sys.exit(1)
-
-
-def wait_for(condition, seconds, what):
-    deadline = time.time() + seconds
-    while time.time() < deadline:
-        value = condition()
-        if value:
-            return value
-        time.sleep(0.1)
-    fail("timed out waiting for " + what)
 
 
 def dump(window, path):
@@ -46,31 +34,19 @@ def main():
         shot = args[at + 1]
         del args[at:at + 2]
     build = os.path.abspath(args[0] if args else "build")
-    program = os.path.join(build, "kestrin")
-    if not os.access(program, os.X_OK):
-        fail("no program at " + program)
-    for tool in ("Xvfb", "xdotool", "xwd"):
-        if not shutil.which(tool):
-            fail(tool + " is not installed")
+    program = xsession.program_in(build, ["xwd"])
     work = tempfile.mkdtemp(prefix="kestrin-e2e-")
     home = os.path.join(work, "home")
     os.mkdir(home)
     for seed in ("KPK.kbb", "TestBook.kcb"):
         if os.path.exists(os.path.join(build, seed)):
             shutil.copy(os.path.join(build, seed), home)
-    display = ":%d" % random.randint(150, 450)
-    env = dict(os.environ, DISPLAY=display)
-    os.environ["DISPLAY"] = display
-    xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    xvfb = xsession.start_display()
     app = None
     try:
-        wait_for(lambda: subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True).returncode == 0,
-                 10, "the X server")
-        app = subprocess.Popen([program, "--home", home], stdin=subprocess.DEVNULL, env=env,
+        app = subprocess.Popen([program, "--home", home], stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        window = subprocess.run(["xdotool", "search", "--sync", "--name", "KestrinChess"], capture_output=True,
-                                text=True, timeout=20).stdout.split()[0]
+        window = xsession.find_window()
         image = os.path.join(work, "window.xwd")
 
         def board_top():
