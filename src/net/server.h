@@ -1,0 +1,74 @@
+// The network server: up to 47 remote clients beside this copy's own user (client 0), seated
+// at eight tables; it relays moves, chat and setup traffic and keeps each table's game.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/eventsource.h"
+#include "net/wire.h"
+
+namespace kestrin {
+
+struct GameHistory;
+struct Position;
+
+constexpr int MaxClients = 48;    // client 0 and 47 remote clients
+constexpr int TableCount = 8;     // tables 0..7
+constexpr int NameFieldSize = 40; // a name keeps at most this many characters
+
+class Server {
+public:
+  explicit Server(EventSource& events);
+  ~Server(); // stops
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  // Opens the listener on port (bindAddress empty: every address) and resets the tables and the
+  // client list (client 0 = this copy's user, named `ownName`). Shows the failure texts through the
+  // core's SetInfoText/ShowMessage and returns false on failure.
+  bool Start(std::uint16_t port, const std::string& ownName, const std::string& bindAddress = "");
+  void Stop(); // closes every socket, client count 0
+  bool Running() const;
+  // A message from client `client` (0: this copy's own user, which has no socket).
+  void Handle(int client, std::uint8_t type, const Payload& payload);
+  // Frames for client 0. Set by the client side. Called synchronously from inside Handle; the client
+  // side queues them (it must not call Handle re-entrantly).
+  std::function<void(std::uint8_t type, const Payload& payload)> deliverToLocal;
+  // One line per event for a log (connection, disconnection, table event, refusal); may be empty.
+  std::function<void(const std::string& line)> log;
+
+  // Read-only views for tests and the headless server.
+  int ClientCount() const;
+  std::uint16_t Port() const;            // the port actually listened on (Start with 0 picks one)
+  std::string ClientName(int client) const;
+  int ClientTable(int client) const;     // -1 for a client number not in use
+  int ClientSeat(int client) const;      // NetWhite, NetBlack or NetOnlooker; -1 when not in use
+  int TableWhite(int table) const;       // client number of White, -1 when nobody sits there
+  int TableBlack(int table) const;
+  int TableSeated(int table) const;      // 0, 1 or 2
+  int TableResult(int table) const;      // a GameResult code
+  int TableMinutes(int table) const;
+  int TableSeconds(int table) const;
+  int TableWhiteUsed(int table) const;   // hundredths of a second
+  int TableBlackUsed(int table) const;
+  const GameHistory& TableRecord(int table) const;
+  const Position& TablePosition(int table) const;
+  std::string TableMoveList(int table) const; // the text a joining client receives as type 12
+
+  // The most bytes queued for one client before it counts as gone (a peer that stopped reading).
+  void SetOutputLimit(std::size_t bytes);
+
+  // Sends type 9 to every client and lets their queues drain for up to `milliseconds`,
+  // then stops: the headless server's clean stop.
+  void Shutdown(int milliseconds);
+
+private:
+  struct State;
+  std::unique_ptr<State> state;
+};
+
+} // namespace kestrin
