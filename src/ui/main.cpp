@@ -20,20 +20,22 @@ constexpr int FirstLineWait = 1000; // milliseconds
 
 int main(int argc, char** argv) {
   std::string home, probe;
-  int probeSeconds = 10;
+  int probeCount = 0; // seconds of analysis or games to build from
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
       home = argv[++i];
     } else if (std::strcmp(argv[i], "--probe") == 0 && i + 1 < argc) {
       probe = argv[++i];
-      if (i + 1 < argc && std::atoi(argv[i + 1]) > 0) probeSeconds = std::atoi(argv[++i]);
+      if (i + 1 < argc && std::atoi(argv[i + 1]) > 0) probeCount = std::atoi(argv[++i]);
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-      std::printf("usage: kestrin [--home DIR] [--probe startup | --probe responsiveness [SECONDS]]\n"
+      std::printf("usage: kestrin [--home DIR] [--probe startup | --probe responsiveness [SECONDS] |\n"
+                  "                                 --probe bookbuild [GAMES]]\n"
                   "Opens the Kestrin Chess window; with a chess interface writing xboard commands to its\n"
                   "standard input it plays as that interface's engine instead.\n"
                   "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n"
                   "--probe prints a figure and closes: the time to the first painted board, or the longest\n"
-                  "gap between event-loop turns while the engine analyses (default 10 s).\n");
+                  "gap between event-loop turns while the engine analyses (default 10 s) or while the book\n"
+                  "dialog builds a book from GAMES generated games (default 50000).\n");
       return 0;
     }
   }
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
   kestrin::MainWindow window;
   if (probe == "startup") kestrin::ProbeStartup(window);
   window.Start();
-  if (probe == "responsiveness") kestrin::ProbeResponsiveness(window, probeSeconds);
+  if (probe == "responsiveness") kestrin::ProbeResponsiveness(window, probeCount > 0 ? probeCount : 10);
+  if (probe == "bookbuild") kestrin::ProbeBookBuild(window, probeCount > 0 ? probeCount : 50000);
   return application.exec();
 }
