@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <cstring>
+#include <filesystem>
 
 #include "book/book.h"
 #include "book/bookbuild.h"
@@ -55,6 +56,14 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
   Move(4, 6, 4, 4), Move(4, 1, 4, 3);
   Trigger(command::CopyTranscript);
   EXPECT_EQ(clipboard->text(), "1. e2-e4  e7-e5  \n");
+  // The game state goes through files of the home folder: paste returns to the copy, undo to
+  // the game the paste replaced.
+  Trigger(command::CopyGameState);
+  Move(6, 7, 5, 5), Move(1, 0, 2, 2);
+  Trigger(command::PasteGameState);
+  EXPECT_TRUE(Ply() == 3 && Record() == "e2-e4 e7-e5 ") << Record();
+  Trigger(command::UndoPasteGameState);
+  EXPECT_TRUE(Ply() == 5 && Record() == "e2-e4 e7-e5 Ng1-f3Nb8-c6") << Record();
 }
 
 TEST_F(WindowTest, PlayPvAfterASearch) {
@@ -92,10 +101,18 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
   WriteFileBytes("two.pgn", "[Result \"0-1\"]\n\n1. a3 h6 2. a4 0-1\n\n[Result \"0-1\"]\n\n1. a3 h6 0-1\n");
   SetUpPosition("8/8/8/4k3/8/8/8/4K3 w - - 0 1");
   const Position board = GamePositionNow();
-  // added: positions; -1: the book and the board as before to the byte
-  const struct { const char* file; bool cancel; int result, added; } cases[] = {
-      {"many.pgn", true, BookBuildCancelled, -1}, {"missing.pgn", false, 0, -1}, {"two.pgn", false, 3, 1}};
+  // added: positions; -1: the book and the board as before to the byte. blocked: the file the
+  // counted book is saved to cannot be written.
+  const struct { const char* file; bool cancel, blocked; int result, added; } cases[] = {
+      {"many.pgn", true, false, BookBuildCancelled, -1},
+      {"missing.pgn", false, false, 0, -1},
+      {"two.pgn", false, true, 3, -1},
+      {"two.pgn", false, false, 3, 1}};
   for (const auto& c : cases) {
+    if (c.blocked) {
+      std::filesystem::create_directory(BookBuildTempFile);
+      Answer(Press("OK")), Answer(Press("OK"));
+    }
     std::unique_ptr<OpeningBook, void (*)(OpeningBook*)> before(BookSnapshot(), BookDiscard);
     const int count = openingBook.count;
     dialog.StartBuild(QString::fromStdString(home->Path(c.file)));
@@ -105,12 +122,16 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
     EXPECT_EQ(dialog.LastResult(), c.result) << c.file;
     if (c.added < 0) {
       EXPECT_EQ(std::memcmp(before.get(), &openingBook, sizeof openingBook), 0) << c.file;
-      EXPECT_EQ(std::memcmp(&board, &gamePosition, sizeof board), 0) << c.file << ": the board stays";
+      if (!c.blocked) EXPECT_EQ(std::memcmp(&board, &gamePosition, sizeof board), 0) << c.file << ": the board stays";
     } else {
       EXPECT_EQ(openingBook.count, count + c.added) << c.file;
       EXPECT_TRUE(WaitUntil([this] { return window->Panel()->Info() == "Finished Adding .PGN"; }, 2000)) << c.file;
     }
     EXPECT_EQ(dialog.findChild<QLabel*>("count")->text(), QString("# of Positions in Book: %1").arg(openingBook.count));
+    if (c.blocked) {
+      EXPECT_TRUE(WaitUntil([this] { return boxTexts.size() == 2; })) << "the user is told";
+      std::filesystem::remove(BookBuildTempFile);
+    }
   }
 }
 
