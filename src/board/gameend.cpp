@@ -25,6 +25,10 @@ bool IsInsufficientMaterial(const Position& p) {
 }
 
 int CheckGameEnd(const Position& position, int showMessages, int& result) {
+  return CheckGameEnd(position, showMessages, result, RepetitionCount(position));
+}
+
+int CheckGameEnd(const Position& position, int showMessages, int& result, int repetitions) {
   const char* message = nullptr;
   int status = MateStatus(position, position.sideToMove);
   if (status == Stalemated) {
@@ -33,7 +37,7 @@ int CheckGameEnd(const Position& position, int showMessages, int& result) {
   } else if (status == Checkmated) {
     result = position.sideToMove == Black ? WhiteWon : BlackWon;
     message = " Checkmate ";
-  } else if (RepetitionCount(position) > 1) {
+  } else if (repetitions > 1) {
     result = GameDrawn;
     message = " Draw by Repetition ";
   } else if (position.plyCount - position.irreversiblePly >= 100) {

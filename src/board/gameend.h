@@ -25,5 +25,8 @@ bool IsInsufficientMaterial(const Position& position);
 // is over, 0 when it goes on. With `showMessages` 1 (and outside the engine mode) the reason
 // is shown in a " Game Over! " box.
 int CheckGameEnd(const Position& position, int showMessages, int& result);
+// The same for a game whose repetition keys are kept elsewhere than the main record's (a
+// server table): `repetitions` is the count of earlier occurrences of `position`.
+int CheckGameEnd(const Position& position, int showMessages, int& result, int repetitions);
 
 } // namespace kestrin

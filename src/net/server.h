@@ -69,6 +69,30 @@ public:
 private:
   struct State;
   std::unique_ptr<State> state;
+
+  // Sockets (server.cpp).
+  void AcceptClients();
+  void OnConnectionEvent(const void* connection, int events);
+  void RemoveDroppedClients();
+  void RemoveClient(int client);
+  // Routing: client 0 through deliverToLocal, the others through their connections.
+  void SendToClient(int client, std::uint8_t type, const Payload& payload);
+  void SendToTable(int table, std::uint8_t type, const Payload& payload);
+  void SendToAll(std::uint8_t type, const Payload& payload);
+  void Show(const std::string& text); // the information line and the log
+  void Log(const std::string& text);
+
+  // Messages (serverhandle.cpp).
+  void Dispatch(int client, std::uint8_t type, const Payload& payload);
+  void JoinTable(int client, const Payload& payload);
+  void PlayMove(int client, const Payload& payload);
+  void ReadyOrNewGame(int client);
+  void SetupTraffic(int client, const Payload& payload);
+  void GetUp(int client);
+  void StartTableGame(int table);
+  void TableNotice(int table, const std::string& text); // type 3 to the table, and the log
+  void SendNames(int table);
+  Payload TimeInfo(int table) const;
 };
 
 } // namespace kestrin
