@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "book/book.h"
 #include "book/bookbuild.h"
@@ -82,6 +83,30 @@ TEST_F(WindowTest, PlayPvAfterASearch) {
   EXPECT_EQ(played.substr(0, 5), reply);
 }
 
+TEST_F(WindowTest, DiagnosticsOfTheStartPosition) {
+  HumanSide = 3;
+  const struct { int command; const char* info; } cases[] = {
+      {command::BoardFlags, "GT: 1  Rev: 1\nPieces W: 7  B: 7\nMinors W: 4  B: 4\nPawns  W: 8  B: 8\n"
+                            "Castle W: 0  B: 0\nEnPassant: 120\n"},
+      {command::DisplayEval, "Eval: 0\nMaterial: 0\nSqTable: 0  \nPawn: 0 Rook: 0\nPLq: 0 \n"},
+      {command::ClearHash, nullptr},
+      {command::DisplayTtEntry, "Not Found"}};
+  for (const auto& c : cases) {
+    Trigger(c.command);
+    if (c.info) EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == c.info; }, 2000)) << c.info;
+  }
+  // After a search the game position's entry is there; clearing the table forgets it.
+  SetUpPosition("r3k2r/ppp2ppp/2n5/3q4/3P4/2N5/PP3PPP/R2QK2R w KQkq - 0 12");
+  Trigger(command::ComputerWhite);
+  ASSERT_TRUE(WaitForPly(2));
+  Trigger(command::TwoPlayer);
+  Trigger(command::DisplayTtEntry);
+  EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() != "Not Found"; }, 2000));
+  Trigger(command::ClearHash);
+  Trigger(command::DisplayTtEntry);
+  EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == "Not Found"; }, 2000));
+}
+
 TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
   HumanSide = 3;
   BookDialog dialog(window.get());
@@ -99,6 +124,10 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
   for (int i = 0; i < 40000; ++i) many += "[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 1-0\n\n";
   WriteFileBytes("many.pgn", many);
   WriteFileBytes("two.pgn", "[Result \"0-1\"]\n\n1. a3 h6 2. a4 0-1\n\n[Result \"0-1\"]\n\n1. a3 h6 0-1\n");
+  std::mt19937 random(7);
+  std::string noise(1 << 16, 0);
+  for (char& byte : noise) byte = static_cast<char>(random());
+  WriteFileBytes("noise.pgn", noise);
   SetUpPosition("8/8/8/4k3/8/8/8/4K3 w - - 0 1");
   const Position board = GamePositionNow();
   // added: positions; -1: the book and the board as before to the byte. blocked: the file the
@@ -106,6 +135,7 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
   const struct { const char* file; bool cancel, blocked; int result, added; } cases[] = {
       {"many.pgn", true, false, BookBuildCancelled, -1},
       {"missing.pgn", false, false, 0, -1},
+      {"noise.pgn", false, false, 2, 0}, // read as one game without moves
       {"two.pgn", false, true, 3, -1},
       {"two.pgn", false, false, 3, 1}};
   for (const auto& c : cases) {
