@@ -4,6 +4,7 @@
 
 #include "board/gameend.h"
 #include "game/controller.h"
+#include "net/client.h"
 #include "notation/history.h"
 #include "platform/clock.h"
 #include "search/limits.h"
@@ -37,8 +38,13 @@ std::string ClockText(int seconds) {
 bool UpdateClocks(std::array<std::string, 4>& texts) {
   if (gameState != GameInProgress) return false;
   const int plies = HistoryCount();
-  const ClockFace face = ComputeClocks(plies, whiteUsed, blackUsed, ClockMilliseconds() - turnStart,
-                                       searchSettings.timeMinutes, searchSettings.timeIncrement);
+  // A network game runs on its table's time control.
+  const bool net = netGame != 0;
+  const ClockFace face =
+      ComputeClocks(plies, whiteUsed, blackUsed, ClockMilliseconds() - turnStart,
+                    net ? netClient.netMinutes : searchSettings.timeMinutes.load(),
+                    net ? netClient.netSeconds : searchSettings.timeIncrement.load());
+  if (net) CheckLocalFlag(face.whiteRemaining, face.blackRemaining);
   if (face.whiteUsed == shownWhiteUsed && face.blackUsed == shownBlackUsed && plies == shownPlies) return false;
   shownWhiteUsed = face.whiteUsed;
   shownBlackUsed = face.blackUsed;

@@ -9,6 +9,7 @@
 #include "eval/diagnostics.h"
 #include "game/clocks.h"
 #include "game/commands.h"
+#include "net/client.h"
 #include "notation/clipboard.h"
 #include "notation/history.h"
 #include "notation/transcript.h"
@@ -168,6 +169,7 @@ void WithEngineStopped(const std::function<void()>& work) {
 
 bool RunCommand(int id) {
   if (!MenuEnabled(id)) return false;
+  if (RunNetCommand(id)) return true;
   const bool connected = netGame != 0;
   switch (id) {
   case command::New:
@@ -273,7 +275,7 @@ bool SelectMoveLine(int line) {
 }
 
 int ClickSquare(int file, int row) {
-  if (EngineBusy == 1 || file < 0 || file > 7 || row < 0 || row > 7) return 0;
+  if (EngineBusy == 1 || file < 0 || file > 7 || row < 0 || row > 7 || !NetClickAllowed()) return 0;
   int moved = 0;
   if (controller.selectedSquare < NoSelection) {
     const int from = controller.selectedSquare;
@@ -288,6 +290,7 @@ int ClickSquare(int file, int row) {
     moved = HumanMoveEntered(from % 8, from / 8, file, row, 0);
     PromotionChoice = Queen;
     if (moved) controller.selectedSquare = JustMoved;
+    if (moved && netGame) SendNetworkMove();
   }
   const Position now = GamePositionNow();
   const int code = now.board[SquareOf(file, row)];

@@ -1,6 +1,9 @@
 #include "game/commands.h"
 
+#include <string_view>
+
 #include "game/controller.h"
+#include "net/client.h"
 #include "platform/settings.h"
 #include "search/limits.h"
 #include "search/output.h"
@@ -8,7 +11,6 @@
 namespace kestrin {
 
 const std::vector<MenuItem>& MenuTable() {
-  // The network items are listed, disabled, so that the menus already have their final shape;
   // "Set&up Board" has no command.
   static const std::vector<MenuItem> table = {
       {"&File", "&New", command::New, false, true},
@@ -80,17 +82,17 @@ const std::vector<MenuItem>& MenuTable() {
       {"&Develop", "Display Eval", command::DisplayEval, false, true},
       {"&Develop", nullptr, 0, false, true},
       {"&Develop", "Experiment", command::Experiment, true, true},
-      {"&Internet", "&New Game", command::NetNewGame, false, false},
-      {"&Internet", "&Continue Game", command::NetContinue, false, false},
-      {"&Internet", "Offer/Accept &Draw", command::NetDraw, false, false},
-      {"&Internet", "&Resign", command::NetResign, false, false},
-      {"&Internet", "&Join Table", command::NetJoinTable, false, false},
+      {"&Internet", "&New Game", command::NetNewGame, false, true},
+      {"&Internet", "&Continue Game", command::NetContinue, false, true},
+      {"&Internet", "Offer/Accept &Draw", command::NetDraw, false, true},
+      {"&Internet", "&Resign", command::NetResign, false, true},
+      {"&Internet", "&Join Table", command::NetJoinTable, false, true},
       {"&Internet", nullptr, 0, false, true},
-      {"&Internet", "Connect", command::NetConnect, false, false},
-      {"&Internet", "Start Server", command::NetStartServer, false, false},
-      {"&Internet", "Disconnect", command::NetDisconnect, false, false},
+      {"&Internet", "Connect", command::NetConnect, false, true},
+      {"&Internet", "Start Server", command::NetStartServer, false, true},
+      {"&Internet", "Disconnect", command::NetDisconnect, false, true},
       {"&Internet", nullptr, 0, false, true},
-      {"&Internet", "&Tell me My IP", command::NetMyAddress, false, false},
+      {"&Internet", "&Tell me My IP", command::NetMyAddress, false, true},
   };
   return table;
 }
@@ -115,7 +117,8 @@ bool MenuChecked(int id) {
 
 bool MenuEnabled(int id) {
   for (const MenuItem& item : MenuTable())
-    if (item.text && item.id == id) return item.available;
+    if (item.text && item.id == id)
+      return item.menu == std::string_view("&Internet") ? NetCommandEnabled(id) : item.available;
   return false;
 }
 

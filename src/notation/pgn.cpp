@@ -9,6 +9,8 @@
 #include <memory>
 #include <sys/stat.h>
 
+#include "game/controller.h"
+#include "net/client.h"
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/regularfile.h"
@@ -257,6 +259,13 @@ PgnPlayers CurrentPgnPlayers() {
   players.humanSide = HumanSide.load();
   players.timeMinutes = searchSettings.timeMinutes.load();
   players.timeIncrement = searchSettings.timeIncrement.load();
+  players.netGame = netGame.load();
+  if (players.netGame) {
+    players.netWhiteName = netClient.netWhiteName;
+    players.netBlackName = netClient.netBlackName;
+    players.netMinutes = netClient.netMinutes;
+    players.netSeconds = netClient.netSeconds;
+  }
   return players;
 }
 

@@ -41,7 +41,7 @@ TEST_F(WindowTest, MenuCommandsByIdAndLabels) {
   for (int id : {command::Flip, 1237, 155, command::Ponder}) window->MenuItems()->Action(id)->trigger();
   EXPECT_TRUE(controller.boardFlipped && searchSettings.maxPly == 5 && window->MenuItems()->Action(155)->isChecked());
   EXPECT_FALSE(window->MenuItems()->Action(1236)->isChecked());
-  EXPECT_FALSE(window->MenuItems()->Action(command::NetConnect)->isEnabled());
+  EXPECT_FALSE(window->MenuItems()->Action(command::NetDisconnect)->isEnabled());
   window->close();
   EXPECT_EQ(ReadFileBytes("Kchess.dft"), "Human\n127.0.0.1\n5\n5\n28\n0\n1\n1\n22\n1\n1\n1\n0\n");
 }

@@ -1,0 +1,303 @@
+#include "net/client.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <ifaddrs.h>
+#include <mutex>
+#include <netinet/in.h>
+
+#include "board/gameend.h"
+#include "game/commands.h"
+#include "game/controller.h"
+#include "net/network.h"
+#include "net/server.h"
+#include "net/setup.h"
+#include "notation/history.h"
+#include "notation/newgame.h"
+#include "notation/pgn.h"
+#include "notation/transcript.h"
+#include "platform/clock.h"
+#include "platform/frontend.h"
+#include "platform/settings.h"
+#include "search/engine.h"
+
+namespace kestrin {
+
+NetClientState netClient;
+
+namespace {
+
+NetView quietView;
+NetView* installedView = nullptr;
+
+int LoserToResult(int loser) { return loser == NetBlack ? WhiteWon : loser == NetWhite ? BlackWon : 0; }
+
+bool IsColour(int colour) { return colour == NetWhite || colour == NetBlack || colour == NetOnlooker; }
+
+void AddChatLine(const std::string& line) {
+  netClient.chatLog.push_back(line.substr(0, ChatLineLimit));
+  while (netClient.chatLog.size() > ChatLogLines) netClient.chatLog.pop_front();
+  CurrentNetView().ChatChanged();
+}
+
+// The opponent's (or, for an onlooker, either player's) move.
+void PlayReceivedMove(const Payload& payload) {
+  if (payload.size() < 5) return;
+  const int mover = payload[0];
+  if (mover == netClient.localColour) return; // the echo of this copy's own move
+  const std::string text = PayloadText(payload, 4);
+  int played = 0;
+  WithEngineStopped([&] {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    if (!GamePositionAtEnd()) PositionAtPly(gamePosition, HistorySlots);
+    played = PlayMoveText(text, gamePosition, 1, nullptr);
+  });
+  if (!played) return;
+  AddTranscriptLine(1);
+  BoardChangedByEngine();
+  CurrentFrontend().RefreshBoard();
+  CurrentFrontend().RefreshPanel(false);
+  SetInfoText(text);
+  if (netClient.localColour == NetWhite || netClient.localColour == NetBlack) {
+    int result = gameState;
+    if (CheckGameEnd(GamePositionNow(), 1, result)) gameState = result;
+  }
+  const int used = DecodeTime(payload.data() + 1);
+  if (used >= 0) (mover == NetBlack ? blackUsed : whiteUsed) = used;
+}
+
+// A table's game so far, for a copy that joins it.
+void LoadMoveList(const Payload& payload) {
+  const std::string text = PayloadText(payload);
+  const int white = whiteUsed, black = blackUsed;
+  WithEngineStopped([&] {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    ResetGameRecord();
+    PlayMoveTextBlock(text.c_str());
+  });
+  whiteUsed = white;
+  blackUsed = black;
+  RebuildTranscript(GamePositionNow().plyCount - 2);
+  CurrentFrontend().RefreshBoard();
+  CurrentFrontend().RefreshPanel(true);
+}
+
+void SetResult(int result, const char* text) {
+  CurrentFrontend().Beep();
+  if (text) SetInfoText(text);
+  if (result) gameState = result;
+  CurrentFrontend().RefreshPanel(false);
+}
+
+void SetTimeControl(const Payload& payload) {
+  if (payload.size() < 8) return;
+  netClient.netMinutes = DecodeClockValue(payload[0]);
+  netClient.netSeconds = DecodeClockValue(payload[1]);
+  const int white = DecodeTime(payload.data() + 2), black = DecodeTime(payload.data() + 5);
+  if (white >= 0) whiteUsed = white;
+  if (black >= 0) blackUsed = black;
+  CurrentNetView().SetupChanged();
+  CurrentFrontend().RefreshPanel(true);
+}
+
+} // namespace
+
+void ResetNetClient() {
+  const std::string address = netClient.address;
+  netClient = NetClientState();
+  netClient.address = address;
+}
+
+NetView& CurrentNetView() { return installedView ? *installedView : quietView; }
+void InstallNetView(NetView* view) { installedView = view; }
+
+bool StartNetworking() {
+  static const bool started = [] {
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+  }();
+  return started;
+}
+
+int ConnectToServer(const std::string& address, std::uint16_t port) {
+  if (OwnServer()) StopOwnServer();
+  netClient.serving = false;
+  const int result = OpenServerLink(address, port);
+  if (result != 1) return result;
+  netClient.chatLog.clear();
+  CurrentNetView().ChatChanged();
+  SetInfoText("Connection Successful");
+  return 1;
+}
+
+int ConnectCommand(const std::string& address, std::uint16_t port) {
+  StartNetworking();
+  const int result = ConnectToServer(address, port);
+  if (result == 1) {
+    netClient.localColour = NetOnlooker;
+    SendToServer(5, TextPayload(settings.playerName));
+    SendToServer(1, ShortPayload(0));
+    EnterNetworkMode(false);
+    NewGame(true);
+  } else if (result == 3) {
+    SetInfoText("Invalid IP");
+  } else if (result == 2) {
+    SetInfoText("No Server Found");
+  }
+  return result;
+}
+
+void SendNetworkMove() {
+  const int colour = netClient.localColour;
+  if (colour != NetWhite && colour != NetBlack) return;
+  const std::string text(LastRecordedText());
+  if (text.empty()) return;
+  Payload payload{static_cast<std::uint8_t>(colour)};
+  const auto time = EncodeTime(colour == NetWhite ? whiteUsed : blackUsed);
+  payload.insert(payload.end(), time.begin(), time.end());
+  const Payload textPart = TextPayload(text);
+  payload.insert(payload.end(), textPart.begin(), textPart.end());
+  SendToServer(4, payload);
+  SetInfoText(text);
+}
+
+void ClientHandle(std::uint8_t type, const Payload& payload) {
+  const int first = payload.empty() ? 0 : payload[0];
+  switch (type) {
+  case 2: AddChatLine(PayloadText(payload)); break;
+  case 3: SetInfoText(PayloadText(payload)); break;
+  case 4: PlayReceivedMove(payload); break;
+  case 6: NewGame(true); break;
+  case 7: SetResult(GameDrawn, "DRAW: The players have agreed on a Draw"); break;
+  case 8:
+    if (gameState == GameInProgress) SetResult(LoserToResult(first), nullptr);
+    break;
+  case 9:
+    CurrentFrontend().Beep();
+    SetInfoText("Server Disconnected");
+    LeaveNetworkMode(true);
+    break;
+  case 10: SetupReceive(payload); break;
+  case 11: SetResult(LoserToResult(first), nullptr); break;
+  case 12: LoadMoveList(payload); break;
+  case 13:
+    if (first != NetWhite && first != NetBlack) break;
+    netClient.localColour = first;
+    OpenSetup();
+    break;
+  case 14:
+    SetResult(GameInProgress, "CONTINUE: The players have agreed to continue");
+    whiteUsed = 0;
+    blackUsed = 0;
+    turnStart = ClockMilliseconds();
+    break;
+  case 15:
+    if (IsColour(first)) netClient.localColour = first;
+    break;
+  case 17:
+  case 18:
+    (type == 17 ? netClient.netWhiteName : netClient.netBlackName) = PayloadText(payload).substr(0, NameFieldSize);
+    CurrentNetView().NamesChanged();
+    break;
+  case 21: SetTimeControl(payload); break;
+  default: break; // nothing else comes from a server
+  }
+}
+
+void CheckLocalFlag(int whiteRemaining, int blackRemaining) {
+  const int colour = netClient.localColour;
+  if (!netGame || gameState != GameInProgress || (colour != NetWhite && colour != NetBlack)) return;
+  if ((colour == NetWhite ? whiteRemaining : blackRemaining) >= 1) return;
+  gameState = colour == NetWhite ? BlackWon : WhiteWon;
+  SendToServer(11, ShortPayload(static_cast<std::uint8_t>(colour)));
+}
+
+void EnterNetworkMode(bool serving) {
+  if (!netGame) netClient.humanSideBefore = HumanSide;
+  // Both players move by hand; the engine plays for neither side.
+  HumanSide = 3;
+  netGame = 1;
+  netClient.serving = serving;
+  netClient.netWhiteName.clear();
+  netClient.netBlackName.clear();
+  CurrentNetView().ModeChanged();
+}
+
+void LeaveNetworkMode(bool close) {
+  if (close) {
+    if (OwnServer()) StopOwnServer();
+    else if (ServerLinkOpen()) CloseServerLink();
+    else SetInfoText("Not Connected");
+  }
+  CloseSetup();
+  if (!netGame) return;
+  netGame = 0;
+  netClient.serving = false;
+  HumanSide = netClient.humanSideBefore;
+  CurrentNetView().ModeChanged();
+  CurrentFrontend().RefreshPanel(true);
+}
+
+std::string AddressesText(const std::deque<std::string>& addresses) {
+  if (addresses.empty()) return {};
+  std::string text = "IP(s):\n";
+  for (const std::string& address : addresses) text += address + "\n";
+  if (text.find("192.") != std::string::npos)
+    text += "\nNote: if you're on a LAN, this IP given won't work for external connections.";
+  return text;
+}
+
+void ShowMyAddresses() {
+  // The interfaces' own addresses: a host name often resolves only to a loopback address here.
+  ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) != 0) return;
+  std::deque<std::string> addresses;
+  for (const ifaddrs* entry = list; entry; entry = entry->ifa_next) {
+    if (!entry->ifa_addr || entry->ifa_addr->sa_family != AF_INET) continue;
+    const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ifa_addr);
+    if (ntohl(address->sin_addr.s_addr) >> 24 == 127) continue;
+    char text[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &address->sin_addr, text, sizeof text)) addresses.emplace_back(text);
+  }
+  ::freeifaddrs(list);
+  const std::string text = AddressesText(addresses);
+  if (!text.empty()) SetInfoText(text);
+}
+
+bool NetCommandEnabled(int id) {
+  const bool connected = netGame != 0;
+  const bool playing = gameState == GameInProgress;
+  switch (id) {
+  case command::NetNewGame: return connected && (!playing || (GamePositionNow().plyCount == 1 && HistoryCount() == 0));
+  case command::NetContinue:
+  case command::NetJoinTable:
+  case command::NetDisconnect: return connected;
+  case command::NetDraw:
+  case command::NetResign: return connected && playing;
+  case command::NetConnect:
+  case command::NetStartServer: return !connected;
+  case command::NetMyAddress: return true;
+  default: return false;
+  }
+}
+
+bool RunNetCommand(int id) {
+  switch (id) {
+  case command::NetNewGame: SendToServer(6, ShortPayload(1)); return true;
+  case command::NetContinue: SendToServer(14, ShortPayload(1)); return true;
+  case command::NetDraw: SendToServer(7, ShortPayload(1)); return true;
+  case command::NetResign: SendToServer(8, ShortPayload(1)); return true;
+  case command::NetStartServer: StartServerCommand(); return true;
+  case command::NetDisconnect: LeaveNetworkMode(true); return true;
+  case command::NetMyAddress: ShowMyAddresses(); return true;
+  default: return false; // the dialogs: Connect and Join Table
+  }
+}
+
+bool NetClickAllowed() {
+  if (!netGame) return true;
+  std::lock_guard<std::mutex> lock(GameMutex());
+  return gamePosition.sideToMove == netClient.localColour && GamePositionAtEnd() && gameState == GameInProgress;
+}
+
+} // namespace kestrin

@@ -1,0 +1,75 @@
+// The client side of network play: this copy's seat at a table, the names and time control of
+// that table, the chat log, and what it does with each message the server sends. The server's
+// own user runs the same logic as client 0.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "net/wire.h"
+
+namespace kestrin {
+
+constexpr std::size_t ChatLogLines = 20;
+constexpr std::size_t ChatLineLimit = 300;
+constexpr std::size_t AddressLimit = 50; // the address typed in the Connect dialog
+
+struct NetClientState {
+  int localColour = NetOnlooker;
+  int netMinutes = 5; // the table's time control: minutes for the game, seconds per move
+  int netSeconds = 5;
+  std::string netWhiteName;
+  std::string netBlackName;
+  std::deque<std::string> chatLog; // oldest first
+  std::string address;             // the Connect dialog's current address
+  bool serving = false;            // this copy runs the server
+  int humanSideBefore = 1;         // the game mode to return to after network play
+};
+extern NetClientState netClient;
+
+// Clears the client state (not the connection) for a fresh start.
+void ResetNetClient();
+
+// What the window shows of network play beyond the core's front end; the quiet one does nothing.
+class NetView {
+public:
+  virtual ~NetView() = default;
+  virtual void ModeChanged() {}  // network mode entered or left: title, menus, chat window, layout
+  virtual void ChatChanged() {}  // the chat log has a new line or was emptied
+  virtual void NamesChanged() {} // netWhiteName or netBlackName
+  virtual void SetupChanged() {} // the setup dialog opened, closed or has new values to show
+};
+NetView& CurrentNetView();
+void InstallNetView(NetView* view); // not owned; nullptr: the quiet one
+
+// Prepares the process for sockets once (a peer that goes away must not end the program).
+bool StartNetworking();
+// Connects to a server: 1 connected, 2 connect failed, 3 address not found, 0 no socket.
+int ConnectToServer(const std::string& address, std::uint16_t port);
+// The Connect dialog's "Connect": connects and, connected, introduces this copy and joins table 0.
+int ConnectCommand(const std::string& address, std::uint16_t port = NetPort);
+// Sends the last recorded move of the game position as this copy's move.
+void SendNetworkMove();
+// Acts on a message from the server.
+void ClientHandle(std::uint8_t type, const Payload& payload);
+// The clock update's flag-fall rule: the local player's remaining whole seconds.
+void CheckLocalFlag(int whiteRemaining, int blackRemaining);
+// Enters network mode (as the server or as a client of one).
+void EnterNetworkMode(bool serving);
+// Leaves network mode; with `close` the connection is closed or the server stopped.
+void LeaveNetworkMode(bool close);
+// "&Tell me My IP": this machine's addresses in the information line.
+void ShowMyAddresses();
+// The information text of ShowMyAddresses for a list of dotted addresses ("" for none).
+std::string AddressesText(const std::deque<std::string>& addresses);
+
+// The Internet menu: whether a command can be chosen now, and running the ones that need no
+// dialog (false for the others).
+bool NetCommandEnabled(int id);
+bool RunNetCommand(int id);
+// Whether a click on the board may start or finish a move: in a network game only on this
+// copy's own turn, at the latest position of a game in progress.
+bool NetClickAllowed();
+
+} // namespace kestrin

@@ -1,0 +1,152 @@
+// The client's handling of the server's messages and the setup dialog's rules, without a socket.
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+#include "board/gameend.h"
+#include "game/controller.h"
+#include "net/client.h"
+#include "net/setup.h"
+#include "notation/history.h"
+#include "notation/pgn.h"
+#include "platform/clock.h"
+#include "search/engine.h"
+#include "support/gamereset.h"
+#include "support/recordingfrontend.h"
+
+namespace kestrin {
+namespace {
+
+std::string Record() {
+  std::string text;
+  for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
+  return text;
+}
+
+Payload MovePayload(int colour, std::array<std::uint8_t, 3> time, const char* text) {
+  Payload p{static_cast<std::uint8_t>(colour), time[0], time[1], time[2]};
+  for (const char* c = text; *c; ++c) p.push_back(static_cast<std::uint8_t>(*c));
+  p.push_back(0);
+  return p;
+}
+
+void StartFrom(int colour, const char* moves, int state) {
+  test::ResetGame();
+  SetClockSource([] { return std::int64_t{1000}; });
+  turnStart = 1000; // no clock runs between the moves of a case
+  ResetNetClient();
+  CloseSetup();
+  netGame = 1;
+  netClient.localColour = colour;
+  PlayMoveTextBlock(moves);
+  whiteUsed = 700, blackUsed = 700;
+  gameState = state;
+}
+
+TEST(NetClient, HandlesEachServerMessage) {
+  test::RecordingScope shown;
+  const auto t1234 = EncodeTime(1234), t0 = EncodeTime(0);
+  const std::array<std::uint8_t, 3> corrupt{0, 0, 0};
+  const std::string moveList = "1. e2-e4  e7-e5  \n2. Ng1-f3 ";
+  const Payload table{133, 130, 1, 3, 1, 1, 1, 1}; // 5 + 2, White 2.40 s used, Black none
+  const struct {
+    int colour;
+    const char* before;
+    bool browsing; // looking at the first position of the game
+    int state;
+    std::uint8_t type;
+    Payload payload;
+    const char* record;
+    int stateAfter, white, black;
+    const char* info;
+  } cases[] = {
+      {4, "", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "e2-e4 ", 4, 1234, 700, "e2-e4 "},
+      {4, "1. e4", false, 4, 4, MovePayload(2, t0, "e7-e5 "), "e2-e4 e7-e5 ", 4, 700, 0, "e7-e5 "},
+      {1, "1. e4", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "e2-e4 ", 4, 700, 700, ""},
+      {1, "1. e4", true, 4, 4, MovePayload(2, corrupt, "e7-e5 "), "e2-e4 e7-e5 ", 4, 700, 700, "e7-e5 "},
+      {2, "1. e4", false, 4, 4, MovePayload(1, t0, "Ke1-e2"), "e2-e4 ", 4, 700, 700, ""},
+      {1, "1. f3 e5 2. g4", false, 4, 4, MovePayload(2, t0, "Qd8-h4"), "f2-f3 e7-e5 g2-g4 Qd8-h4", 2, 700, 0, "Qd8-h4"},
+      {4, "1. f3 e5 2. g4", false, 4, 4, MovePayload(2, t0, "Qd8-h4"), "f2-f3 e7-e5 g2-g4 Qd8-h4", 4, 700, 0, "Qd8-h4"},
+      {1, "1. e4", false, 4, 8, ShortPayload(1), "e2-e4 ", 2, 700, 700, ""},
+      {1, "1. e4", false, 3, 8, ShortPayload(1), "e2-e4 ", 3, 700, 700, ""},
+      {1, "1. e4", false, 3, 11, ShortPayload(2), "e2-e4 ", 1, 700, 700, ""},
+      {1, "1. e4", false, 4, 7, TextPayload(""), "e2-e4 ", 3, 700, 700, "DRAW: The players have agreed on a Draw"},
+      {1, "1. e4", false, 2, 14, TextPayload(""), "e2-e4 ", 4, 0, 0, "CONTINUE: The players have agreed to continue"},
+      {4, "1. d4", false, 4, 12, TextPayload(moveList), "e2-e4 e7-e5 Ng1-f3", 4, 700, 700, ""},
+      {4, "", false, 4, 3, TextPayload("<Ann Resigns!>"), "", 4, 700, 700, "<Ann Resigns!>"},
+      {4, "1. e4", false, 4, 6, TextPayload(""), "", 4, 0, 0, "The Game Begins.."},
+      {4, "", false, 4, 21, table, "", 4, 240, 0, ""},
+  };
+  for (const auto& c : cases) {
+    StartFrom(c.colour, c.before, c.state);
+    if (c.browsing) PositionAtPly(gamePosition, 1);
+    shown->infoTexts.clear();
+    ClientHandle(c.type, c.payload);
+    const std::string label = std::to_string(c.type) + " " + c.before;
+    EXPECT_EQ(Record(), c.record) << label;
+    EXPECT_TRUE(GamePositionAtEnd()) << label;
+    EXPECT_EQ(gameState.load(), c.stateAfter) << label;
+    EXPECT_EQ(whiteUsed.load() * 10000 + blackUsed.load(), c.white * 10000 + c.black) << label;
+    EXPECT_EQ(shown->LastInfo(), c.info) << label;
+  }
+  EXPECT_EQ(netClient.netMinutes * 100 + netClient.netSeconds, 502) << "the table's time control";
+  EXPECT_EQ(shown->messages.size(), 1u) << "only the mated player is told";
+}
+
+TEST(NetClient, SeatNamesChatAndFlag) {
+  test::RecordingScope shown;
+  StartFrom(4, "", 4);
+  ClientHandle(15, ShortPayload(7));
+  ClientHandle(17, TextPayload(std::string(60, 'w')));
+  ClientHandle(18, TextPayload("Bob"));
+  EXPECT_EQ(netClient.localColour, 4) << "no such colour";
+  EXPECT_EQ(netClient.netWhiteName.size() * 1000 + netClient.netBlackName.size(), 40003u);
+  for (int line = 1; line <= 25; ++line) ClientHandle(2, TextPayload("[0] Ann> line " + std::to_string(line)));
+  ASSERT_EQ(netClient.chatLog.size(), ChatLogLines);
+  EXPECT_EQ(netClient.chatLog.front() + "|" + netClient.chatLog.back(), "[0] Ann> line 6|[0] Ann> line 25");
+  ClientHandle(13, ShortPayload(2));
+  EXPECT_TRUE(netSetup.open && netClient.localColour == 2 && gameState == GameDrawn);
+  // The flag falls only for this copy's own side, once, in a game in progress.
+  const struct { int colour, state, white, black, stateAfter; } flags[] = {
+      {1, 4, 0, 0, 2}, {2, 4, 0, 0, 1}, {1, 4, 1, 0, 4}, {2, 4, 5, 3, 4}, {4, 4, 0, 0, 4}, {1, 3, 0, 0, 3}};
+  for (const auto& f : flags) {
+    StartFrom(f.colour, "", f.state);
+    CheckLocalFlag(f.white, f.black);
+    EXPECT_EQ(gameState.load(), f.stateAfter) << f.colour << " " << f.white << " " << f.black;
+  }
+  netGame = 0;
+}
+
+TEST(NetSetup, ChangesOnlyWhileNobodyIsReady) {
+  test::RecordingScope shown;
+  const std::string deselect = "INFO: Deselect ready to make changes.",
+                    opponent = "INFO: Cannot make changes when opponent is ready.";
+  const struct {
+    int localReady, opponentReady;
+    const char* info;
+    int colourAfter; // after choosing Black from White
+  } cases[] = {{0, 0, "", 2}, {1, 0, deselect.c_str(), 1}, {0, 1, opponent.c_str(), 1}, {1, 1, deselect.c_str(), 1}};
+  for (const auto& c : cases) {
+    StartFrom(1, "", 4);
+    OpenSetup();
+    netSetup.localReady = c.localReady, netSetup.opponentReady = c.opponentReady;
+    shown->infoTexts.clear();
+    SetupChooseColour(2);
+    SetupTogglePractice();
+    EXPECT_EQ(netClient.localColour, c.colourAfter) << c.info;
+    EXPECT_EQ(netSetup.practice, c.colourAfter == 2 ? 1 : 0) << c.info;
+    EXPECT_EQ(shown->LastInfo(), c.info);
+  }
+  // The opponent's messages: colour, box, ready and not ready (a value 0 may end the payload), closing.
+  StartFrom(2, "", 4);
+  OpenSetup();
+  for (const Payload& p : {Payload{'c', 1, 0}, Payload{'z', 1, 0}, Payload{'r', 1, 0}, Payload{'r'}}) SetupReceive(p);
+  EXPECT_TRUE(netClient.localColour == 1 && netSetup.practice == 1 && netSetup.opponentReady == 0);
+  SetupReady(true);
+  SetupReceive(Payload{'q', 1, 0});
+  EXPECT_TRUE(!netSetup.open && netSetup.localReady == 0 && gameState == GameDrawn);
+  netGame = 0;
+}
+
+} // namespace
+} // namespace kestrin
