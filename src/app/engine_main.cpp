@@ -13,8 +13,8 @@ void PrintUsage() {
   std::printf(
       "Kestrin Chess engine\n"
       "usage:\n"
-      "  kestrin-engine [--home DIR]           engine mode: a chess interface (xboard protocol) writes\n"
-      "                                        its commands to standard input\n"
+      "  kestrin-engine [--home DIR]           engine mode: a chess interface (xboard or UCI protocol)\n"
+      "                                        writes its commands to standard input\n"
       "  kestrin-engine perft DEPTH [FEN]      count the leaves of the legal move tree\n"
       "  kestrin-engine bench [DEPTH]          search a fixed set of positions; nodes, time, speed\n"
       "  kestrin-engine evalbench [ROUNDS]     evaluations per second over a fixed set of positions\n"
@@ -44,9 +44,10 @@ int main(int argc, char** argv) {
     return std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ? 0 : 2;
   }
   // The first line on standard input chooses the engine mode; it is the interface's opening command.
-  if (!kestrin::ReadFirstLine(-1)) {
+  std::string firstLine;
+  if (!kestrin::ReadFirstLine(-1, &firstLine)) {
     PrintUsage();
     return 0;
   }
-  return kestrin::RunEngineMode(home);
+  return kestrin::RunEngineMode(home, firstLine);
 }

@@ -5,14 +5,14 @@
 
 namespace kestrin {
 
-// Reads the first line of standard input (the interface's opening command) and returns true
-// when there was one. A terminal, an empty or closed input and /dev/null give false at once;
-// a pipe that stays silent gives false after `waitMilliseconds` (negative: wait for as long
-// as it takes).
-bool ReadFirstLine(int waitMilliseconds);
+// Reads the first line of standard input (the interface's opening command), into `line` when
+// given, and returns true when there was one. A terminal, an empty or closed input and
+// /dev/null give false at once; a pipe that stays silent gives false after `waitMilliseconds`
+// (negative: wait for as long as it takes).
+bool ReadFirstLine(int waitMilliseconds, std::string* line = nullptr);
 
-// The engine mode: the protocol loop on standard input and output until it ends. Returns the
-// process exit code.
-int RunEngineMode(const std::string& home);
+// The engine mode: the protocol loop on standard input and output until it ends, UCI's when
+// the first line was "uci", else xboard's. Returns the process exit code.
+int RunEngineMode(const std::string& home, const std::string& firstLine = "");
 
 } // namespace kestrin

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       std::printf("usage: kestrin [--home DIR] [--probe startup | --probe responsiveness [SECONDS] |\n"
                   "                                 --probe bookbuild [GAMES]]\n"
-                  "Opens the Kestrin Chess window; with a chess interface writing xboard commands to its\n"
+                  "Opens the Kestrin Chess window; with a chess interface writing xboard or UCI commands to its\n"
                   "standard input it plays as that interface's engine instead.\n"
                   "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n"
                   "--probe prints a figure and closes: the time to the first painted board, or the longest\n"
@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
       return 0;
     }
   }
-  if (kestrin::ReadFirstLine(FirstLineWait)) return kestrin::RunEngineMode(home);
+  if (std::string firstLine; kestrin::ReadFirstLine(FirstLineWait, &firstLine))
+    return kestrin::RunEngineMode(home, firstLine);
   QApplication application(argc, argv);
   if (!kestrin::EnterHomeDirectory(home)) return 1;
   kestrin::InitEngine();
