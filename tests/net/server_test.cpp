@@ -192,3 +192,57 @@ TEST(Server, LeavingClientsRenumberTheRest) {
 
 } // namespace
 } // namespace kestrin::test
+
+namespace kestrin::test {
+namespace {
+
+bool Shown(const RecordingFrontend& shown, const std::string& text) {
+  return std::find(shown.infoTexts.begin(), shown.infoTexts.end(), text) != shown.infoTexts.end();
+}
+
+bool Got(LocalServer& s, ScriptedClient& client, const std::string& chat) {
+  s.Settle();
+  const auto& frames = client.Received();
+  return std::any_of(frames.begin(), frames.end(), [&](const Frame& f) { return f.payload == TextPayload(chat); });
+}
+
+TEST(Server, RefusesAndDropsWithoutStalling) {
+  RecordingScope shown;
+  LocalServer s(16 * 1024);
+  PollLoop otherLoop;
+  Server other(otherLoop);
+  EXPECT_FALSE(other.Start(s.server.Port(), "Other", "127.0.0.1"));
+  ASSERT_EQ(shown->messages.size(), 1u);
+  EXPECT_EQ(shown->messages[0].first,
+            "ERROR:\n(on Server Startup)\nUndefined or this computer is already running a server.");
+
+  // A client that stops reading is dropped once its queue passes the bound; the others go on.
+  s.Connect("Stalled");
+  ScriptedClient& reader = s.Connect("Reader");
+  for (int i = 0; i < 100000 && s.server.ClientCount() == 3; ++i) {
+    s.server.Handle(0, 2, TextPayload(std::string(300, 'x')));
+    s.loop.RunOnce(0);
+    reader.Take();
+  }
+  EXPECT_EQ(s.server.ClientCount(), 2);
+  EXPECT_TRUE(Shown(shown.frontend, "Client 1 is disconnected"));
+  EXPECT_TRUE(Got(s, reader, "** Stalled Disconnected **"));
+  EXPECT_TRUE(reader.Connected());
+
+  // A length no message has ends that connection as a disconnection.
+  ScriptedClient& garbled = s.Connect("Garbled");
+  garbled.SendBytes({130, 128, 1});
+  EXPECT_TRUE(garbled.WaitClosed());
+  EXPECT_TRUE(Got(s, reader, "** Garbled Disconnected **"));
+
+  // The 49th connection is closed at once with the server full notice.
+  while (s.server.ClientCount() < MaxClients) s.Connect();
+  ScriptedClient extra([&] { s.loop.RunOnce(1); });
+  ASSERT_TRUE(extra.Connect("127.0.0.1", s.server.Port()));
+  EXPECT_TRUE(extra.WaitClosed());
+  EXPECT_TRUE(Shown(shown.frontend, "Server Full...\n(Connection Attempted)"));
+  EXPECT_EQ(s.server.ClientCount(), MaxClients);
+}
+
+} // namespace
+} // namespace kestrin::test
