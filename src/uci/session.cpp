@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -44,6 +45,10 @@ struct Search {
   Position root;          // the position searched
 };
 Search current;
+// What the host last set up, and the game position it gave: the engine plays its moves on the
+// game, and a "go" without a new "position" searches the host's position again.
+PositionCommand hostCommand;
+Position hostPosition;
 std::mutex stateMutex;
 std::condition_variable answered;
 
@@ -157,6 +162,8 @@ void PonderHit() {
 void Go(std::string_view arguments) {
   FinishSearch();
   const GoCommand go = ReadGoCommand(arguments);
+  if (const Position game = GameCopy(); std::memcmp(&hostPosition, &game, sizeof(Position)) != 0)
+    SetUpPosition(hostCommand);
   const Position now = GameCopy();
   // Nothing to play (mate, stalemate, or a side able to take the king): the answer says so.
   if (IsInCheck(Opponent(now.sideToMove), now) || MateStatus(now, now.sideToMove) != HasLegalMove) {
@@ -173,12 +180,18 @@ void Go(std::string_view arguments) {
   StartEngine(0);
 }
 
+void RememberHostPosition(const PositionCommand& command) {
+  hostCommand = command;
+  hostPosition = GameCopy();
+}
+
 void SetPosition(std::string_view arguments) {
   FinishSearch();
   const PositionCommand command = ReadPositionCommand(arguments);
   if (!command.understood) return;
   HumanSide = 3; // the moves are the host's: the engine stays still
   const SetUpOutcome outcome = SetUpPosition(command);
+  if (!outcome.fenRefused) RememberHostPosition(command);
   if (outcome.fenRefused) UciSend("info string not a valid position: " + command.fen + "; the position is unchanged");
   if (!outcome.illegalMove.empty())
     UciSend("info string illegal move " + outcome.illegalMove + " in position; it and the moves after it are ignored");
@@ -202,6 +215,7 @@ bool UciCommand(std::string_view line) {
   else if (word == "ucinewgame") {
     FinishSearch();
     NewGame(false);
+    RememberHostPosition(ReadPositionCommand("startpos"));
   } else if (word == "position") SetPosition(arguments);
   else if (word == "go") Go(arguments);
   else if (word == "stop") StopSearch();
@@ -221,7 +235,7 @@ void RunUci(std::FILE* input) {
   // Pondering is the host's to ask for; the engine's own would search on after its answer.
   searchSettings.ponderEnabled = 0;
   ResetOptions();
-  NewGame(false);
+  UciCommand("ucinewgame");
   HumanSide = 3;
   UciCommand("uci");
   std::string line;

@@ -1,0 +1,130 @@
+// Scripted UCI sessions with the engine program over pipes, as a host drives it.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "notation/fen.h"
+#include "support/engineprocess.h"
+#include "support/fixtures.h"
+#include "support/legalmoves.h"
+#include "support/san.h"
+#include "support/scratchdir.h"
+
+namespace kestrin {
+namespace {
+
+const char* const Start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+
+// Makes the legal move written as UCI coordinates ("e7e8q"); false when there is none.
+bool PlayCoordinates(Position& p, const std::string& text) {
+  for (Move m : test::LegalMoves(p))
+    for (int piece = Bishop; piece <= Queen; ++piece)
+      if (text == test::CoordinateOf(m) + (IsPromotion(p, m) ? std::string(1, "..pbnrq"[piece]) : "")) {
+        MoveUndo undo;
+        MakeMove(p, m, undo, piece);
+        return true;
+      }
+  return false;
+}
+
+// The position a "position" line sets up, played up to its first illegal move.
+void Replay(const std::string& line, Position& p) {
+  std::istringstream words(line.substr(9));
+  std::string word, fen;
+  words >> word;
+  while (words >> word && word != "moves") fen += word + " ";
+  Position start = test::FromFen(Start);
+  if (!fen.empty() && !ReadFen(fen.data(), fen.size(), start)) return;
+  for (p = start; words >> word && PlayCoordinates(p, word);) {}
+}
+
+// "<text" waits for a line starting with text, "!text" checks that none came since the last
+// awaited line nor comes within half a second, "~ms" pauses; other lines are sent. Every
+// bestmove (and its ponder move) must be legal where the script's last position stands.
+void RunScript(const std::vector<std::string>& lines) {
+  test::ScratchDirectory scratch;
+  test::EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
+  const std::vector<std::string>& seen = engine.Seen();
+  Position game = test::FromFen(Start);
+  std::size_t next = 0;
+  engine.Send("uci");
+  for (const std::string& step : lines) {
+    const std::string text = step.substr(1);
+    if (step[0] == '<') {
+      bool found = false;
+      for (std::string line; !found && (next < seen.size() || engine.ReadLine(line, 30)); ++next) {
+        found = seen[next].rfind(text, 0) == 0;
+        std::istringstream words(seen[next]);
+        std::string word, move, ponder;
+        if (!(words >> word >> move) || word != "bestmove") continue;
+        Position p = game;
+        EXPECT_TRUE(move == "0000" ? test::LegalMoves(p).empty() : PlayCoordinates(p, move)) << seen[next];
+        if (words >> word >> ponder) {
+          EXPECT_TRUE(PlayCoordinates(p, ponder)) << seen[next];
+        }
+      }
+      ASSERT_TRUE(found) << "no " << step << " in " << ::testing::PrintToString(seen);
+    } else if (step[0] == '!') {
+      for (std::string line; engine.ReadLine(line, 0.5);) {}
+      for (std::size_t i = next; i < seen.size(); ++i) EXPECT_NE(seen[i].rfind(text, 0), 0u) << step;
+    } else if (step[0] == '~') {
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
+    } else {
+      engine.Send(step);
+      if (step.rfind("position ", 0) == 0) Replay(step, game);
+    }
+  }
+  EXPECT_EQ(engine.Finish(), 0) << ::testing::PrintToString(seen);
+}
+
+struct Script {
+  const char* name;
+  std::vector<std::string> lines;
+};
+
+std::vector<Script> Scripts() {
+  std::mt19937 random(16);
+  const test::RandomGame long_game = test::PlayRandomGame(random, 300, test::FromFen(Start));
+  std::string played = "position startpos moves";
+  for (const std::string& move : long_game.coordinates) played += " " + move;
+  return {
+      {"EveryCommand",
+       {"<id name Kestrin Chess 2.82", "<option name Hash type spin default 24", "<uciok", "setoption name Hash value 50",
+        "setoption name clear hash", "setoption name OwnBook value false", "xyzzy", "isready", "<readyok", "ucinewgame",
+        "position startpos", "go depth 4", "<info depth 4", "<bestmove", "setoption name OwnBook value true",
+        "position startpos", "go wtime 60000 btime 60000 winc 100 binc 100", "<info string book move", "<bestmove",
+        "setoption name UCI_AnalyseMode value true", "position startpos moves e2e4 e7e5", "go nodes 5000", "<info depth",
+        "<bestmove", "go movetime 200", "<bestmove", "go wtime 50 btime 50 movestogo 1", "<bestmove",
+        "position fen 7k/8/6K1/8/8/8/8/R7 w - - 0 1", "go depth 3", "<info depth 1 score mate 1", "<bestmove a1a8",
+        "position fen 6k1/8/6K1/8/8/8/8/R7 b - - 0 1", "go depth 6", "<info depth 4 score mate -2", "<bestmove",
+        "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go depth 3", "<bestmove 0000", "quit"}},
+      {"IllegalMovesAndLongGames",
+       {"position startpos moves e2e4 e7e5 e1e3 g1f3", "<info string illegal move e1e3", "go depth 2", "<bestmove",
+        "position fen 8/P6k/8/8/8/8/8/K7 w - - 0 1 moves a7a8", "<info string illegal move a7a8", "go depth 2",
+        "<bestmove", "position fen no position", "<info string not a valid position", "go depth 2", "<bestmove",
+        played, "!info string", "go depth 3", "<bestmove"}},
+      {"StopAndIsreadyDuringASearch",
+       {"setoption name OwnBook value false", "stop", "position startpos moves e2e4", "go infinite", "~300", "isready", "<readyok", "!bestmove", "stop",
+        "<bestmove", "go depth 40", "~100", "stop", "<bestmove", "isready", "<readyok"}},
+      {"PonderHitAndMiss",
+       {"setoption name OwnBook value false", "position startpos moves d2d4 g8f6", "go ponder wtime 5000 btime 5000 winc 100 binc 100", "!bestmove",
+        "ponderhit", "<bestmove", "position startpos moves d2d4 g8f6 c2c4 e7e6", "go ponder wtime 5000 btime 5000",
+        "~300", "stop", "<bestmove", "position startpos moves d2d4 g8f6 c2c4 c7c5", "go wtime 5000 btime 5000",
+        "<bestmove"}},
+  };
+}
+
+void PrintTo(const Script& script, std::ostream* out) { *out << script.name; }
+
+class Session : public ::testing::TestWithParam<Script> {};
+
+TEST_P(Session, Script) { RunScript(GetParam().lines); }
+
+INSTANTIATE_TEST_SUITE_P(Uci, Session, ::testing::ValuesIn(Scripts()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace kestrin
