@@ -132,7 +132,20 @@ int ConnectToServer(const std::string& address, std::uint16_t port) {
 
 int ConnectCommand(const std::string& address, std::uint16_t port) {
   StartNetworking();
-  const int result = ConnectToServer(address, port);
+  // "host:port" reaches a server started on another port; an IPv6 address has more colons.
+  std::string host = address;
+  const std::size_t colon = address.find(':');
+  if (colon != std::string::npos && address.find(':', colon + 1) == std::string::npos) {
+    const std::string digits = address.substr(colon + 1);
+    const bool number =
+        !digits.empty() && digits.size() <= 5 && digits.find_first_not_of("0123456789") == std::string::npos;
+    const int value = number ? std::stoi(digits) : 0;
+    if (value > 0 && value <= 65535) {
+      host = address.substr(0, colon);
+      port = static_cast<std::uint16_t>(value);
+    }
+  }
+  const int result = ConnectToServer(host, port);
   if (result == 1) {
     netClient.localColour = NetOnlooker;
     SendToServer(5, TextPayload(settings.playerName));
@@ -145,6 +158,13 @@ int ConnectCommand(const std::string& address, std::uint16_t port) {
     SetInfoText("No Server Found");
   }
   return result;
+}
+
+void JoinTable(int table) {
+  SendToServer(20, TextPayload(""));
+  netClient.table = table;
+  CurrentNetView().TableChanged();
+  SendToServer(1, ShortPayload(static_cast<std::uint8_t>(table)));
 }
 
 void SendNetworkMove() {
@@ -218,6 +238,7 @@ void EnterNetworkMode(bool serving) {
   HumanSide = 3;
   netGame = 1;
   netClient.serving = serving;
+  netClient.table = 0;
   netClient.netWhiteName.clear();
   netClient.netBlackName.clear();
   CurrentNetView().ModeChanged();

@@ -24,6 +24,7 @@ struct NetClientState {
   std::deque<std::string> chatLog; // oldest first
   std::string address;             // the Connect dialog's current address
   bool serving = false;            // this copy runs the server
+  int table = 0;                   // the table last joined
   int humanSideBefore = 1;         // the game mode to return to after network play
 };
 extern NetClientState netClient;
@@ -38,6 +39,7 @@ public:
   virtual void ModeChanged() {}  // network mode entered or left: title, menus, chat window, layout
   virtual void ChatChanged() {}  // the chat log has a new line or was emptied
   virtual void NamesChanged() {} // netWhiteName or netBlackName
+  virtual void TableChanged() {} // another table joined
   virtual void SetupChanged() {} // the setup dialog opened, closed or has new values to show
 };
 NetView& CurrentNetView();
@@ -48,7 +50,10 @@ bool StartNetworking();
 // Connects to a server: 1 connected, 2 connect failed, 3 address not found, 0 no socket.
 int ConnectToServer(const std::string& address, std::uint16_t port);
 // The Connect dialog's "Connect": connects and, connected, introduces this copy and joins table 0.
+// An address "host:port" names its own port.
 int ConnectCommand(const std::string& address, std::uint16_t port = NetPort);
+// "Join Table": gets up from the present table and joins `table`.
+void JoinTable(int table);
 // Sends the last recorded move of the game position as this copy's move.
 void SendNetworkMove();
 // Acts on a message from the server.

@@ -12,6 +12,8 @@
 #include "game/commands.h"
 #include "game/controller.h"
 #include "game/paneltext.h"
+#include "net/client.h"
+#include "net/network.h"
 #include "notation/history.h"
 #include "notation/pgn.h"
 #include "notation/transcript.h"
@@ -19,11 +21,14 @@
 #include "search/engine.h"
 #include "ui/bookdialog.h"
 #include "ui/boardview.h"
+#include "ui/chatwindow.h"
 #include "ui/dialogs.h"
 #include "ui/menus.h"
+#include "ui/netdialogs.h"
 #include "ui/pieces.h"
 #include "ui/qtfrontend.h"
 #include "ui/sidepanel.h"
+#include "ui/socketnotifier.h"
 
 namespace kestrin {
 
@@ -56,16 +61,23 @@ MainWindow::MainWindow() {
   frontend = new QtFrontend(this);
   InstallFrontend(frontend);
   connect(&clockTimer, &QTimer::timeout, this, [this] { UpdateClocks(); });
+  sockets = new SocketNotifierSource(this);
+  InstallEventSource(sockets);
+  netView = std::make_unique<WindowNetView>(this);
+  InstallNetView(netView.get());
 }
 
 MainWindow::~MainWindow() {
   Shutdown();
+  InstallNetView(nullptr);
+  InstallEventSource(nullptr);
   InstallFrontend(nullptr);
 }
 
 void MainWindow::SizeToDefault() {
   showNormal();
-  resize(DefaultClientWidth, DefaultClientHeight + menuBar()->sizeHint().height());
+  const int chatExtra = chat ? ChatHeight - 8 : 0;
+  resize(DefaultClientWidth, DefaultClientHeight + chatExtra + menuBar()->sizeHint().height());
   move(10, 1);
 }
 
@@ -82,8 +94,10 @@ void MainWindow::Start() {
 void MainWindow::LayoutWindow() {
   const int width = client->width(), height = client->height();
   panel->setGeometry(width - PanelWidth, 0, PanelWidth, height);
-  board->setGeometry(0, 0, width - PanelWidth, height);
-  board->SetSquareSize(SquareSizeFor(width, height, false));
+  const int boardHeight = chat ? height - ChatHeight : height;
+  board->setGeometry(0, 0, width - PanelWidth, boardHeight);
+  if (chat) chat->setGeometry(0, boardHeight, width - PanelWidth, ChatHeight);
+  board->SetSquareSize(SquareSizeFor(width, height, chat != nullptr));
   ClearFrames();
   board->update();
 }
@@ -137,6 +151,8 @@ void MainWindow::RunMenuCommand(int id) {
     UpdatePanel(true);
     break;
   case command::DefaultSize: SizeToDefault(); break;
+  case command::NetConnect: RunConnectDialog(this); break;
+  case command::NetJoinTable: RunJoinTableDialog(this); break;
   case command::BookEdit:
     if (!connected) RunBookDialog(this);
     break;
@@ -157,6 +173,24 @@ void MainWindow::RunMenuCommand(int id) {
   default: break;
   }
   AfterCommand();
+}
+
+void MainWindow::NetworkModeChanged() {
+  const bool connected = netGame != 0;
+  setWindowTitle(!connected ? WindowTitle : netClient.serving ? NetServerTitle : NetClientTitle);
+  if (connected && !chat) {
+    if (board->SquareSize() == DefaultSquareSize) SizeToDefault();
+    chat = new ChatWindow(client);
+    chat->show();
+  } else if (!connected && chat) {
+    chat->hide();
+    chat->deleteLater(); // a leave may come from the chat's own send
+    chat = nullptr;
+  }
+  panel->SetCaption(connected ? QString("Table %1").arg(netClient.table) : QString("Game Info"));
+  if (connected) panel->SetLabels(netClient.netWhiteName, netClient.netBlackName);
+  LayoutWindow();
+  UpdatePanel(true);
 }
 
 void MainWindow::AfterCommand() {
@@ -225,6 +259,7 @@ void MainWindow::Shutdown() {
   if (shutDown) return;
   shutDown = true;
   clockTimer.stop();
+  if (netGame) LeaveNetworkMode(true);
   // The engine stops before the settings are written: a search must not outlive the window.
   StopEngineThread();
   WriteSettings();

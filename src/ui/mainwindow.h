@@ -8,11 +8,16 @@
 namespace kestrin {
 
 class BoardView;
+class ChatWindow;
 class Menus;
 class QtFrontend;
 class SidePanel;
+class SocketNotifierSource;
+class WindowNetView;
 
 constexpr const char* WindowTitle = "KestrinChess 2.82a ";
+constexpr const char* NetClientTitle = "Kestrin Chess 2.82 - NETGAME";
+constexpr const char* NetServerTitle = "Kestrin Chess 2.82 - NETGAME (Server)";
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -35,6 +40,10 @@ public:
   BoardView* Board() const { return board; }
   SidePanel* Panel() const { return panel; }
   Menus* MenuItems() const { return menus.get(); }
+  ChatWindow* Chat() const { return chat; }
+  WindowNetView* NetViewOfWindow() const { return netView.get(); }
+  // Network mode entered or left: title, chat window, caption, layout and menus.
+  void NetworkModeChanged();
   // Places and sizes the window as at start-up: the board's client area 766 x 540 at (10, 1).
   void SizeToDefault();
 
@@ -55,6 +64,9 @@ private:
   SidePanel* panel;
   std::unique_ptr<Menus> menus;
   QtFrontend* frontend;
+  ChatWindow* chat = nullptr;
+  SocketNotifierSource* sockets;
+  std::unique_ptr<WindowNetView> netView;
   QTimer clockTimer;
   bool shutDown = false;
 };

@@ -91,6 +91,8 @@ void SidePanel::SetLabels(const std::string& white, const std::string& black) {
   blackName->setText(QString::fromStdString(black));
 }
 
+void SidePanel::SetCaption(const QString& text) { gameInfo->setTitle(text); }
+
 void SidePanel::SetClocks(const std::array<std::string, 4>& texts) {
   for (int i = 0; i < 4; ++i) clocks[i]->setText(QString::fromStdString(texts[i]));
 }

@@ -20,6 +20,8 @@ public:
   SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line);
 
   void SetLabels(const std::string& white, const std::string& black);
+  // The caption above the players: "Game Info", or the table in a network game.
+  void SetCaption(const QString& text);
   // White remaining, White used, Black remaining, Black used.
   void SetClocks(const std::array<std::string, 4>& texts);
   void SetInfo(const QString& text);

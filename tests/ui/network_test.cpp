@@ -1,0 +1,201 @@
+// Network play in the window: this window serves (or connects to a server) and scripted
+// clients take the other seat and watch.
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <chrono>
+
+#include "board/gameend.h"
+#include "game/commands.h"
+#include "game/controller.h"
+#include "net/client.h"
+#include "net/network.h"
+#include "net/server.h"
+#include "net/setup.h"
+#include "notation/history.h"
+#include "platform/clock.h"
+#include "platform/settings.h"
+#include "support/scriptedclient.h"
+#include "ui/chatwindow.h"
+#include "ui/menus.h"
+#include "ui/netdialogs.h"
+#include "ui/sidepanel.h"
+#include "ui/socketnotifier.h"
+#include "windowtest.h"
+
+namespace kestrin::test {
+namespace {
+
+std::atomic<std::int64_t> clockShift{0};
+std::int64_t ShiftedClock() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count() + clockShift;
+}
+
+std::string Record() {
+  std::string text;
+  for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
+  return text;
+}
+
+// The moves an onlooker was sent since the last new game.
+std::string Seen(ScriptedClient& peer) {
+  peer.Poll();
+  std::string text;
+  for (const Frame& frame : peer.Received()) {
+    if (frame.type == 6) text.clear();
+    if (frame.type == 4) text += PayloadText(frame.payload, 4);
+  }
+  return text;
+}
+
+// Whether the peer was sent a message of `type` with this text.
+bool Got(ScriptedClient& peer, std::uint8_t type, const std::string& text) {
+  peer.Poll();
+  for (const Frame& frame : peer.Received())
+    if (frame.type == type && PayloadText(frame.payload) == text) return true;
+  return false;
+}
+
+class NetworkWindow : public WindowTest {
+protected:
+  std::unique_ptr<ScriptedClient> Peer(const char* name, std::uint16_t port) {
+    auto peer = std::make_unique<ScriptedClient>([] { QTest::qWait(2); });
+    EXPECT_TRUE(peer->Connect("127.0.0.1", port));
+    peer->Send(5, TextPayload(name));
+    peer->Send(1, ShortPayload(0));
+    return peer;
+  }
+  void PeerMoves(ScriptedClient& peer, const char* text) {
+    Payload payload{NetWhite, 1, 1, 1};
+    const Payload move = TextPayload(text);
+    payload.insert(payload.end(), move.begin(), move.end());
+    peer.Send(4, payload);
+    const int plies = HistoryCount() + 1;
+    EXPECT_TRUE(WaitUntil([plies] { return HistoryCount() == plies; }, 3000)) << text;
+  }
+  SetupDialog* Dialog() { return window->NetViewOfWindow()->Setup(); }
+  void Press(const char* name) { Dialog()->findChild<QAbstractButton*>(name)->click(); }
+  // The second seat asks for a game too; both get ready, the opponent first.
+  void StartGame(ScriptedClient& opponent) {
+    opponent.Send(6, ShortPayload(1));
+    ASSERT_TRUE(WaitUntil([this] { return Dialog() && Dialog()->isVisible(); }, 3000));
+    opponent.Send(10, Payload{'r', 1, 0});
+    ASSERT_TRUE(WaitUntil([] { return netSetup.opponentReady == 1; }, 3000));
+    Press("Ready");
+    EXPECT_EQ(gameState.load(), GameInProgress);
+  }
+  bool Enabled(int id) { return window->MenuItems()->Action(id)->isEnabled(); }
+};
+
+TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
+  SetClockSource(ShiftedClock);
+  ASSERT_TRUE(StartServerCommand(0));
+  const std::uint16_t port = OwnServer()->Port();
+  EXPECT_EQ(window->windowTitle().toStdString(), NetServerTitle);
+  EXPECT_TRUE(window->Chat() && !Enabled(command::NetConnect) && Enabled(command::NetDisconnect));
+  auto bob = Peer("Bob", port), olga = Peer("Olga", port);
+  Trigger(command::NetNewGame);
+  bob->Send(6, ShortPayload(1));
+  ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; }, 3000));
+  // Black chosen here is White for the opponent; the time is limited to 1..180 and 0..180.
+  Press("Black");
+  EXPECT_TRUE(WaitUntil([&] { return Got(*bob, 10, "c\x01"); }, 3000)) << "White for the opponent";
+  Dialog()->findChild<QLineEdit*>("minutes")->setText("0");
+  Dialog()->findChild<QLineEdit*>("seconds")->setText("500");
+  Press("Set");
+  EXPECT_TRUE(WaitUntil([] { return netClient.netMinutes == 1 && netClient.netSeconds == 180; }, 3000));
+  bob->Send(10, Payload{'r', 1, 0});
+  ASSERT_TRUE(WaitUntil([] { return netSetup.opponentReady == 1; }, 3000));
+  Press("White");
+  EXPECT_EQ(window->Panel()->Info().toStdString(), "INFO: Cannot make changes when opponent is ready.");
+  Press("Ready");
+  EXPECT_TRUE(!Dialog() || !Dialog()->isVisible());
+  EXPECT_TRUE(controller.boardFlipped && window->MenuItems()->Action(command::Flip)->isChecked());
+  EXPECT_EQ(Text("whiteName") + "|" + Text("blackName"), "Bob|Human");
+
+  // A mate by clicks on the turned board; the onlooker sees every move.
+  Move(3, 6, 3, 4);
+  EXPECT_EQ(Ply(), 1) << "not this side's turn";
+  PeerMoves(*bob, "f2-f3 ");
+  Move(4, 1, 4, 3);
+  EXPECT_TRUE(WaitUntil([&] { return Seen(*olga) == Record(); }, 3000)) << Record();
+  PeerMoves(*bob, "g2-g4 ");
+  Answer(kestrin::test::Press("OK")); // " Game Over! "
+  Move(3, 0, 7, 4);
+  EXPECT_TRUE(WaitUntil([&] { return Seen(*olga) == Record(); }, 3000)) << Record();
+  EXPECT_EQ(gameState.load(), BlackWon);
+
+  // Second game: a draw agreed, the game continued, then a resignation.
+  Trigger(command::NetNewGame);
+  StartGame(*bob);
+  bob->Send(7, ShortPayload(1));
+  EXPECT_TRUE(WaitUntil([this] { return Text("info") == "<Bob requests a Draw!>"; }, 3000));
+  Trigger(command::NetDraw);
+  EXPECT_EQ(gameState.load(), GameDrawn);
+  EXPECT_FALSE(Enabled(command::NetResign));
+  Trigger(command::NetContinue);
+  bob->Send(14, ShortPayload(1));
+  EXPECT_TRUE(WaitUntil([] { return gameState == GameInProgress; }, 3000));
+  Trigger(command::NetResign);
+  EXPECT_EQ(gameState.load(), WhiteWon);
+
+  // Continued once more: this side's flag falls a minute after White's move.
+  Trigger(command::NetContinue);
+  bob->Send(14, ShortPayload(1));
+  ASSERT_TRUE(WaitUntil([] { return gameState == GameInProgress; }, 3000));
+  PeerMoves(*bob, "e2-e4 ");
+  clockShift += 61000;
+  EXPECT_TRUE(WaitUntil([] { return gameState == WhiteWon; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return Got(*bob, 11, "\x02"); }, 3000)) << "Black lost on time";
+
+  // Chat both ways.
+  auto* input = window->Chat()->findChild<QLineEdit*>("chatInput");
+  input->setText("hello there");
+  QTest::keyClick(input, Qt::Key_Return);
+  EXPECT_TRUE(WaitUntil([&] { return Got(*bob, 2, "[0] Human> hello there"); }, 3000));
+  olga->Send(2, TextPayload("hi"));
+  auto* log = window->Chat()->findChild<QPlainTextEdit*>("chatLog");
+  EXPECT_TRUE(WaitUntil([log] { return log->toPlainText().endsWith("[0] Olga> hi"); }, 3000));
+  EXPECT_TRUE(log->toPlainText().contains("[0] Human> hello there"));
+
+  Trigger(command::NetDisconnect);
+  EXPECT_TRUE(bob->WaitClosed() && olga->WaitClosed());
+  EXPECT_EQ(window->windowTitle().toStdString(), WindowTitle);
+  EXPECT_TRUE(!window->Chat() && Enabled(command::NetConnect));
+}
+
+TEST_F(NetworkWindow, ConnectsJoinsAndSeesTheServerGo) {
+  SocketNotifierSource sockets;
+  Server server(sockets);
+  ASSERT_TRUE(server.Start(0, "host"));
+  const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+  auto connectTo = [this](const std::string& text, bool keep) {
+    Answer([text, keep](QWidget* dialog) {
+      dialog->findChild<QLineEdit*>("address")->setText(QString::fromStdString(text));
+      if (keep) kestrin::test::Press("Set Default")(dialog);
+      kestrin::test::Press("Connect")(dialog);
+    });
+  };
+  connectTo("127.0.0.1:1", false);
+  Answer(kestrin::test::Press("OK")); // "Error on connection"
+  Trigger(command::NetConnect);
+  EXPECT_EQ(Text("info").toStdString(), "No Server Found");
+  connectTo(address, true);
+  Trigger(command::NetConnect);
+  EXPECT_EQ(settings.connectAddress, address);
+  EXPECT_EQ(window->windowTitle().toStdString(), NetClientTitle);
+  Answer(kestrin::test::Press("2"));
+  Trigger(command::NetJoinTable);
+  EXPECT_TRUE(WaitUntil([&] { return server.ClientTable(1) == 2; }, 3000));
+  EXPECT_EQ(window->Panel()->findChild<QGroupBox*>()->title(), "Table 2");
+  server.Stop();
+  EXPECT_TRUE(WaitUntil([] { return !netGame; }, 3000));
+  EXPECT_EQ(window->windowTitle().toStdString(), WindowTitle);
+  EXPECT_EQ(window->Panel()->findChild<QGroupBox*>()->title(), "Game Info");
+}
+
+} // namespace
+} // namespace kestrin::test
