@@ -178,6 +178,8 @@ void Go(std::string_view arguments) {
   gameState = GameInProgress;
   HumanSide = now.sideToMove == Black ? 1 : 2; // the engine plays the side to move
   StartEngine(0);
+  // Still idle under the lock its move report needs: the engine did not take the request.
+  if (EngineBusy == 0) Answer("bestmove 0000");
 }
 
 void RememberHostPosition(const PositionCommand& command) {
@@ -230,13 +232,17 @@ bool UciCommand(std::string_view line) {
   return true;
 }
 
-void RunUci(std::FILE* input) {
+void BeginUciSession() {
   SetProtocolWriter(HearEngine);
   // Pondering is the host's to ask for; the engine's own would search on after its answer.
   searchSettings.ponderEnabled = 0;
   ResetOptions();
   UciCommand("ucinewgame");
   HumanSide = 3;
+}
+
+void RunUci(std::FILE* input) {
+  BeginUciSession();
   UciCommand("uci");
   std::string line;
   for (int c = 0; c != EOF;) {

@@ -11,6 +11,9 @@ namespace kestrin {
 // "quit" or the end of input. The engine has been initialised.
 void RunUci(std::FILE* input);
 
+// Takes over the engine's reports and starts a fresh game, as RunUci does before its first line.
+void BeginUciSession();
+
 // Carries out one command line (without its line feed); false after "quit".
 bool UciCommand(std::string_view line);
 
