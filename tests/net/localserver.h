@@ -35,8 +35,8 @@ struct LocalServer {
     return client;
   }
   // Runs the loop until the traffic has passed, then lets every client read it.
-  void Settle() {
-    for (int i = 0; i < 8; ++i) loop.RunOnce(2);
+  void Settle(int waitMs = 2) {
+    for (int i = 0; i < 8; ++i) loop.RunOnce(waitMs);
     for (auto& client : clients) client->Poll();
   }
 };
