@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "board/gameend.h"
 #include "localserver.h"
 #include "notation/movetext.h"
 #include "support/fixtures.h"
@@ -102,7 +103,9 @@ struct Crowd {
       for (int k = 0; k < s.server.ClientCount(); ++k) {
         const int seat = s.server.ClientSeat(k);
         EXPECT_EQ(seat != NetOnlooker && s.server.ClientTable(k) == t, k == white || k == black) << k;
-        if (seat != NetOnlooker && s.server.ClientTable(k) == t) EXPECT_EQ(seat, k == white ? NetWhite : NetBlack);
+        if (seat != NetOnlooker && s.server.ClientTable(k) == t) {
+          EXPECT_EQ(seat, k == white ? NetWhite : NetBlack);
+        }
       }
     }
     return compared;
@@ -134,7 +137,8 @@ TEST(NetLoadSlow, FortyEightPlayersAtEightTables) {
     } else {
       a.link->Close();
       for (int i = 0; i < 100 && run.s.server.ClientCount() == MaxClients; ++i) run.s.loop.RunOnce(5);
-      a = Agent{&run.s.Connect("Again")};
+      a = Agent();
+      a.link = &run.s.Connect("Again");
     }
     if (round % 4 == 0) run.Pump();
   }
@@ -147,6 +151,47 @@ TEST(NetLoadSlow, FortyEightPlayersAtEightTables) {
   ASSERT_FALSE(run.latencies.empty());
   std::printf("[ figures  ] %d watchers checked; %d moves relayed in %.1f s: %.0f moves/s; relay latency p99 %.2f ms (%zu samples)\n",
               compared, moves, seconds, moves / seconds, run.latencies[run.latencies.size() * 99 / 100], run.latencies.size());
+}
+
+// Clients sending random bytes, mutated frames and messages they may not send beside two
+// players: the game is played to its end and every record stays legal.
+TEST(NetFuzz, GarbageBesideARealGame) {
+  Crowd run;
+  run.agents.resize(3);
+  for (int i = 1; i < 3; ++i) {
+    run.agents[i].link = &run.s.Connect("Player");
+    run.Send(run.agents[i], 6, ShortPayload(1));
+    run.Pump();
+  }
+  std::vector<ScriptedClient*> fuzzers(5);
+  auto& random = run.random;
+  auto bytes = [&](std::size_t n) {
+    Payload p(n);
+    for (auto& b : p) b = static_cast<std::uint8_t>(random());
+    return p;
+  };
+  int rounds = 0;
+  for (; run.s.server.TableResult(0) == GameInProgress && HistoryCount(&run.s.server.TableRecord(0)) < MaxRecordedPlies;
+       ++rounds) {
+    ASSERT_LT(rounds, 5000);
+    for (ScriptedClient*& f : fuzzers) {
+      if (!f || !f->Connected()) f = &run.s.Connect();
+      Payload p = random() % 2 ? TextPayload(std::string(PlyText(run.s.server.TableRecord(0), 1 + random() % 8))) : bytes(random() % 24);
+      if (random() % 3 == 0) p.insert(p.begin(), {static_cast<std::uint8_t>(random() % 5), 1, 1, 1});
+      std::vector<std::uint8_t> frame = EncodeFrame(static_cast<std::uint8_t>(random() % 24), p);
+      if (random() % 4 == 0) frame[random() % frame.size()] ^= static_cast<std::uint8_t>(1 << random() % 8);
+      if (random() % 8 == 0) frame = bytes(random() % 64);
+      if (random() % 50 == 0) frame = EncodeFrame(2, bytes(MaxFrameLength - 3));
+      f->SendBytes(frame);
+    }
+    run.Play(run.agents[1]) || run.Play(run.agents[2]);
+    run.Pump();
+  }
+  run.s.Settle();
+  run.Pump();
+  EXPECT_GE(run.Check(), 2);
+  std::printf("[ figures  ] game of %d plies ended with result %d after %d rounds of garbage\n",
+              HistoryCount(&run.s.server.TableRecord(0)), run.s.server.TableResult(0), rounds);
 }
 
 } // namespace

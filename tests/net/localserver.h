@@ -27,6 +27,7 @@ struct LocalServer {
   ScriptedClient& Connect(const std::string& name = "") {
     clients.push_back(std::make_unique<ScriptedClient>([this] { loop.RunOnce(1); }));
     ScriptedClient& client = *clients.back();
+    Settle(0); // closings still pending would hide the new client in the count
     const int before = server.ClientCount();
     client.Connect("127.0.0.1", server.Port());
     for (int i = 0; i < 200 && server.ClientCount() == before; ++i) loop.RunOnce(5);
