@@ -38,3 +38,4 @@ for kind in $builds; do
     scripts/package_check.sh "$dir"
   fi
 done
+scripts/fuzz.sh 20
