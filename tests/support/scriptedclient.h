@@ -26,9 +26,9 @@ public:
   std::optional<Frame> WaitFor(std::uint8_t type, int timeoutMs = 3000);
   bool WaitClosed(int timeoutMs = 3000); // true once the peer has closed
   std::vector<Frame> Take();             // every unread frame, oldest first
+  bool Poll();                           // reads what has arrived; false once closed
 
 private:
-  bool Poll(); // reads what has arrived; false once closed
   bool Wait(const std::function<bool()>& done, int timeoutMs);
   std::function<void()> pump;
   int fd = -1;
