@@ -105,8 +105,13 @@ TEST(Server, SetupTrafficAndColourSwap) {
                {1, 10, {'t', EncodeClockValue(150), EncodeClockValue(128), 0}, "013:21|2:10;21"},
                {1, 10, {'c', 2, 0}, "2:10"}, // another colour than the sender's: no swap
                {1, 10, {'c', 1, 0}, "013:17=Bob;18=Ann|2:10;17=Bob;18=Ann"}, {1, 10, {'c', 1, 0}, "2:10"},
-               {1, 4, Move(1, "e2-e4 "), ""}, {2, 4, Move(1, "e2-e4 "), "0123:4=e2-e4 "},
-               {State, 0, {}, "Host@0/4 Ann@0/2 Bob@0/1 Cy@0/4 t0:2,1,2 r4 150/128 1. e2-e4  |"}});
+               {1, 4, Move(1, "Ng1-f3 "), ""}, {2, 4, Move(1, "Ng1-f3 "), "0123:4=Ng1-f3 "},
+               // The start position a third time: the table's own record draws.
+               {1, 4, Move(2, "Ng8-f6 "), "?"}, {2, 4, Move(1, "Nf3-g1 "), "?"}, {1, 4, Move(2, "Nf6-g8 "), "?"},
+               {2, 4, Move(1, "Ng1-f3 "), "?"}, {1, 4, Move(2, "Ng8-f6 "), "?"}, {2, 4, Move(1, "Nf3-g1 "), "?"},
+               {1, 4, Move(2, "Nf6-g8 "), "0123:4=Nf6-g8 ;3=Draw."},
+               {State, 0, {}, "Host@0/4 Ann@0/2 Bob@0/1 Cy@0/4 t0:2,1,2 r3 150/128 1. Ng1-f3 Ng8-f6 \n2. Nf3-g1 Nf6-g8 \n"
+                              "3. Ng1-f3 Ng8-f6 \n4. Nf3-g1 Nf6-g8 \n|"}});
 }
 
 TEST(Server, JoiningGettingUpAndRenumbering) {
