@@ -154,7 +154,7 @@ TEST(NetLoadSlow, FortyEightPlayersAtEightTables) {
 
 // Garbage beside two players: their game is played to its end, every record stays legal.
 TEST(NetFuzz, GarbageBesideARealGame) {
-  Crowd crowd(2, 5);
+  Crowd crowd(2, 8);
   int rounds = 0;
   // Players 1 and 2 sit at table 1.
   while (crowd.s.server.TableResult(1) == GameInProgress && HistoryCount(&crowd.s.server.TableRecord(1)) < MaxRecordedPlies) {
