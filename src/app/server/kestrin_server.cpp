@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     std::fflush(stderr);
   };
   if (!server.Start(static_cast<std::uint16_t>(port), "Server", bind)) {
-    std::fprintf(stderr, "kestrin-server: cannot listen on %s port %lu (is another server using it?)\n",
+    std::fprintf(stderr, "kestrin-server: cannot listen on %s port %lu (port in use, or address not of this machine)\n",
                  bind.empty() ? "every address," : (bind + ",").c_str(), port);
     return 1;
   }
