@@ -72,8 +72,9 @@ bool Server::Start(std::uint16_t port, const std::string& ownName, const std::st
   bool bindFailed = false;
   state->listener = OpenListener(port, bindAddress, bindFailed);
   if (state->listener < 0) {
-    const char* text = bindFailed ? "ERROR:\n(on Server Startup)\nUndefined or this computer is already running a server."
-                                  : "Error on Listener Setup.";
+    const char* text = bindFailed
+                           ? "ERROR:\n(on Server Startup)\nUndefined or this computer is already running a server."
+                           : "Error on Listener Setup.";
     Log(text);
     ShowMessage(text, "Error");
     return false;
@@ -109,10 +110,10 @@ void Server::Shutdown(int milliseconds) {
   for (auto& client : state->clients) {
     Connection* connection = client.connection.get();
     while (connection && connection->Open() && connection->Queued() > 0) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0) break;
+      using std::chrono::milliseconds;
+      const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now()).count();
       pollfd waiting{connection->Fd(), POLLOUT, 0};
-      if (poll(&waiting, 1, static_cast<int>(left.count())) <= 0) break;
+      if (left <= 0 || poll(&waiting, 1, static_cast<int>(left)) <= 0) break;
       connection->Flush();
     }
   }
@@ -245,7 +246,9 @@ auto ClientField(const Clients& clients, int client, Field field, decltype(clien
 }
 } // namespace
 
-std::string Server::ClientName(int client) const { return ClientField(state->clients, client, &ServerClient::name, ""); }
+std::string Server::ClientName(int client) const {
+  return ClientField(state->clients, client, &ServerClient::name, "");
+}
 int Server::ClientTable(int client) const { return ClientField(state->clients, client, &ServerClient::table, -1); }
 int Server::ClientSeat(int client) const { return ClientField(state->clients, client, &ServerClient::seat, -1); }
 

@@ -44,7 +44,8 @@ std::string Received(LocalServer& s) {
 std::string StateText(const Server& s) {
   std::string out;
   auto n = [](int v) { return std::to_string(v); };
-  for (int k = 0; k < s.ClientCount(); ++k) out += s.ClientName(k) + "@" + n(s.ClientTable(k)) + "/" + n(s.ClientSeat(k)) + " ";
+  for (int k = 0; k < s.ClientCount(); ++k)
+    out += s.ClientName(k) + "@" + n(s.ClientTable(k)) + "/" + n(s.ClientSeat(k)) + " ";
   for (int t = 0; t < TableCount; ++t)
     if (s.TableSeated(t) || HistoryCount(&s.TableRecord(t)) || s.TableResult(t) != 4 || s.TableMinutes(t) != 5)
       out += "t" + n(t) + ":" + n(s.TableWhite(t)) + "," + n(s.TableBlack(t)) + "," + n(s.TableSeated(t)) + " r" +
@@ -135,7 +136,8 @@ TEST(Server, JoiningGettingUpAndRenumbering) {
        {1, 4, Move(2, "e7-e5 "), "13:4=e7-e5 "}, {3, 4, Move(1, "Ng1-f3 "), "13:4=Ng1-f3 "},
        {1, 20, {0}, "13:8#2;3=Ann got up.\nTable open.;18=-Empty-;17=-Empty-"},
        {State, 0, {}, "Host@0/4 Ann@2/4 Cy@2/4 t2:-1,-1,0 r4 5/5 " + twoMoves}, {3, 6, One, "?"},
-       {3, Hangup, {}, "0:2=** Cy Disconnected **|1:8#1;3=Cy got up.\nTable open.;18=-Empty-;17=-Empty-;2=** Cy Disconnected **"},
+       {3, Hangup, {}, "0:2=** Cy Disconnected **|1:8#1;3=Cy got up.\nTable open.;18=-Empty-;17=-Empty-;"
+                       "2=** Cy Disconnected **"},
        {State, 0, {}, "Host@0/4 Ann@2/4 t2:-1,-1,0 r4 5/5 " + twoMoves}});
 }
 
@@ -144,7 +146,8 @@ TEST(Server, RefusesAndDropsWithoutStalling) {
   LocalServer s(16 * 1024);
   PollLoop otherLoop;
   EXPECT_FALSE(Server(otherLoop).Start(s.server.Port(), "Other", "127.0.0.1"));
-  EXPECT_EQ(shown->messages.at(0).first, "ERROR:\n(on Server Startup)\nUndefined or this computer is already running a server.");
+  EXPECT_EQ(shown->messages.at(0).first,
+            "ERROR:\n(on Server Startup)\nUndefined or this computer is already running a server.");
   s.Connect("Stalled"); // never reads: dropped once its queue passes the bound, while another reads on
   ScriptedClient& reader = s.Connect("Reader");
   for (int i = 0; i < 100000 && s.server.ClientCount() == 3; ++i) {
@@ -154,12 +157,13 @@ TEST(Server, RefusesAndDropsWithoutStalling) {
   }
   s.Connect("Garbled").SendBytes({130, 128, 1}); // a length no message has
   s.Settle();
-  EXPECT_EQ(Render(reader.Take()), "2=[0] Host> " + std::string(300, 'x') + ";2=** Stalled Disconnected **;2=** Garbled Connected **;2=** Garbled Disconnected **");
+  EXPECT_EQ(Render(reader.Take()), "2=[0] Host> " + std::string(300, 'x') +
+                                       ";2=** Stalled Disconnected **;2=** Garbled Connected **;2=** Garbled Disconnected **");
   while (s.server.ClientCount() < MaxClients) s.Connect();
   EXPECT_TRUE(s.Connect().WaitClosed());
   EXPECT_EQ(s.server.ClientCount(), MaxClients);
-  const std::vector<std::string> expected = {"Client 1 is disconnected", "Client 2 is disconnected", "Server Full...\n(Connection Attempted)"};
-  for (const std::string& text : expected) EXPECT_NE(std::count(shown->infoTexts.begin(), shown->infoTexts.end(), text), 0) << text;
+  for (std::string text : {"Client 1 is disconnected", "Client 2 is disconnected", "Server Full...\n(Connection Attempted)"})
+    EXPECT_NE(std::count(shown->infoTexts.begin(), shown->infoTexts.end(), text), 0) << text;
 }
 
 } // namespace

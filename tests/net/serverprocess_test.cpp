@@ -21,7 +21,8 @@ TEST(ServerProcess, PlaysAGameAndStopsCleanlyOnSigterm) {
   std::FILE* events = fdopen(pipeEnds[0], "r");
   std::string log;
   unsigned port = 0;
-  for (char line[256]; !port && std::fgets(line, sizeof line, events);) log += line, std::sscanf(line, "Listening on 127.0.0.1, port %u", &port);
+  for (char line[256]; !port && std::fgets(line, sizeof line, events);)
+    log += line, std::sscanf(line, "Listening on 127.0.0.1, port %u", &port);
   ScriptedClient players[2];
   for (ScriptedClient& p : players) {
     ASSERT_TRUE(p.Connect("127.0.0.1", static_cast<std::uint16_t>(port))) << log;
@@ -42,7 +43,8 @@ TEST(ServerProcess, PlaysAGameAndStopsCleanlyOnSigterm) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   for (char line[256]; std::fgets(line, sizeof line, events);) log += line;
   std::fclose(events);
-  for (const char* event : {"Client 2 Connected", "Table 0: <Guest2 is Ready to Play>", "Table 0: Black Wins", "Server stopped"})
+  for (const char* event :
+       {"Client 2 Connected", "Table 0: <Guest2 is Ready to Play>", "Table 0: Black Wins", "Server stopped"})
     EXPECT_NE(log.find(event), std::string::npos) << event << " not in\n" << log;
 }
 

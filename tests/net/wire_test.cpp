@@ -46,7 +46,8 @@ TEST(Wire, FramesComeWholeFromAnySplitAndBadLengthsBreakTheStream) {
       std::size_t got = 0;
       for (std::size_t at = 0; at < all.size(); at += chunk) {
         reader.Feed(all.data() + at, std::min(chunk, all.size() - at));
-        for (Frame f; reader.Next(f); ++got) ASSERT_TRUE(got < frames.size() && f.type == frames[got].type && f.payload == frames[got].payload);
+        for (Frame f; reader.Next(f); ++got)
+          ASSERT_TRUE(got < frames.size() && f.type == frames[got].type && f.payload == frames[got].payload);
       }
       EXPECT_TRUE(got == frames.size() && reader.Broken()) << chunk;
     }
