@@ -87,7 +87,7 @@ bool Server::Start(std::uint16_t port, const std::string& ownName, const std::st
   for (auto& table : state->tables) table.Reset();
   state->clients.clear();
   state->clients.push_back(ServerClient{nullptr, ownName.substr(0, NameFieldSize), 0, NetOnlooker});
-  state->events.Watch(state->listener, EventSource::Readable, [this](int) { AcceptClients(); });
+  WatchListener();
   Show("Waiting for connections....");
   return true;
 }
@@ -120,14 +120,23 @@ void Server::Shutdown(int milliseconds) {
   Stop();
 }
 
+void Server::WatchListener() {
+  state->listenerPaused = false;
+  state->events.Watch(state->listener, EventSource::Readable, [this](int) { AcceptClients(); });
+}
+
 void Server::AcceptClients() {
   for (;;) {
     const int fd = accept4(state->listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) {
-      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) Show("Failed Connection Attempt...");
-      if (errno != EINTR) return;
-      continue;
+    const int error = fd < 0 ? errno : 0;
+    if (error == EINTR) continue;
+    if (fd < 0 && error != EAGAIN && error != EWOULDBLOCK) Show("Failed Connection Attempt...");
+    if (error == EMFILE || error == ENFILE) {
+      // The attempt stays pending and the listener stays readable: listen again when a client leaves.
+      state->events.Unwatch(state->listener);
+      state->listenerPaused = true;
     }
+    if (fd < 0) return;
     if (static_cast<int>(state->clients.size()) >= MaxClients) {
       // Refused at once rather than left waiting in the backlog.
       close(fd);
@@ -187,6 +196,7 @@ void Server::RemoveDroppedClients() {
 void Server::RemoveClient(int client) {
   if (client <= 0 || client >= ClientCount()) return;
   state->clients.erase(state->clients.begin() + client);
+  if (state->listenerPaused) WatchListener();
   // Seat references above the removed client move down with their clients; the removed
   // client itself has left its seat before it is removed.
   for (auto& table : state->tables) {

@@ -71,6 +71,7 @@ private:
   std::unique_ptr<State> state;
 
   // Sockets (server.cpp).
+  void WatchListener();
   void AcceptClients();
   void OnConnectionEvent(const void* connection, int events);
   void RemoveDroppedClients();

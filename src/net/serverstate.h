@@ -50,6 +50,7 @@ struct Server::State {
 
   EventSource& events;
   int listener = -1;
+  bool listenerPaused = false; // no descriptor was left for a new client
   std::uint16_t port = 0;
   std::size_t outputLimit = 256 * 1024;
   int handling = 0; // nesting depth of message handling; dropped clients are removed at 0
