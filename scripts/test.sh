@@ -3,10 +3,11 @@
 #   release  an optimised build with the whole suite (the xboard match last, on its own);
 #   asan     AddressSanitizer + UndefinedBehaviorSanitizer (float conversions included), suites
 #            named *Slow* and the match skipped;
-#   tsan     ThreadSanitizer over the engine-thread tests, the protocol sessions (which run a
-#            ThreadSanitizer build of the engine program) and the window tests.
+#   tsan     ThreadSanitizer over the engine-thread tests, the xboard and UCI sessions (which run
+#            a ThreadSanitizer build of the engine program) and the window tests.
 # After the optimised suite: the window and the clipboard on a virtual X server, and the Debian
-# package's contents.
+# package's contents. Last, every fuzz harness runs for 20 s (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer).
 # KESTRIN_TEST_BUILDS selects builds, e.g. KESTRIN_TEST_BUILDS=release for a quick run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,8 +23,8 @@ for kind in $builds; do
     asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=address,undefined,float-cast-overflow")
           select=(-LE interop -E Slow) ;;
     tsan) dir=build-tsan; flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo "-DKESTRIN_SANITIZE=thread")
-          select=(-R 'search\.EngineThread|winboard\..*Session|ui\.')
-          target=(--target test_search test_winboard test_ui) ;;
+          select=(-R 'search\.EngineThread|winboard\..*Session|uci\..*Session|ui\.')
+          target=(--target test_search test_winboard test_uci test_ui) ;;
     *) echo "unknown build kind: $kind" >&2; exit 2 ;;
   esac
   echo "== $kind build"
