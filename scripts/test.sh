@@ -36,6 +36,7 @@ for kind in $builds; do
     (cd "$dir" && ctest --output-on-failure -L interop)
     python3 scripts/window_e2e.py "$dir"
     python3 scripts/clipboard_e2e.py "$dir"
+    python3 scripts/network_e2e.py "$dir"
     scripts/package_check.sh "$dir"
   fi
 done

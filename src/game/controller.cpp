@@ -290,7 +290,6 @@ int ClickSquare(int file, int row) {
     moved = HumanMoveEntered(from % 8, from / 8, file, row, 0);
     PromotionChoice = Queen;
     if (moved) controller.selectedSquare = JustMoved;
-    if (moved && netGame) SendNetworkMove();
   }
   const Position now = GamePositionNow();
   const int code = now.board[SquareOf(file, row)];

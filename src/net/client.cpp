@@ -58,12 +58,12 @@ void PlayReceivedMove(const Payload& payload) {
   CurrentFrontend().RefreshBoard();
   CurrentFrontend().RefreshPanel(false);
   SetInfoText(text);
+  const int used = DecodeTime(payload.data() + 1);
+  if (used >= 0) (mover == NetBlack ? blackUsed : whiteUsed) = used;
   if (netClient.localColour == NetWhite || netClient.localColour == NetBlack) {
     int result = gameState;
     if (CheckGameEnd(GamePositionNow(), 1, result)) gameState = result;
   }
-  const int used = DecodeTime(payload.data() + 1);
-  if (used >= 0) (mover == NetBlack ? blackUsed : whiteUsed) = used;
 }
 
 // A table's game so far, for a copy that joins it.

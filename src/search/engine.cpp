@@ -6,6 +6,8 @@
 
 #include "board/gameend.h"
 #include "board/moveentry.h"
+#include "game/controller.h"
+#include "net/client.h"
 #include "notation/history.h"
 #include "notation/newgame.h"
 #include "notation/transcript.h"
@@ -213,6 +215,8 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
     if (EngineMode == 1) EngineMode = std::memcmp(&gamePosition, &PonderPosition, sizeof(Position)) == 0 ? 2 : 3;
   }
   if (!WinboardMode) ShowGameChanged();
+  // A network opponent hears of the move before a game-over box waits for an answer here.
+  if (netGame) SendNetworkMove();
   const Position now = GameSnapshot();
   int result = GameInProgress;
   if (!CheckGameEnd(now, 0, result)) {

@@ -47,6 +47,7 @@ void RunConnectDialog(QWidget* parent) {
   auto* setDefault = Button("Set Default", &dialog);
   QObject::connect(setDefault, &QPushButton::clicked, &dialog, [] { settings.connectAddress = netClient.address; });
   auto* connectButton = Button("Connect", &dialog);
+  connectButton->setDefault(true);
   QObject::connect(connectButton, &QPushButton::clicked, &dialog, &QDialog::accept);
   auto* cancel = Button("Cancel", &dialog);
   QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
@@ -122,6 +123,7 @@ SetupDialog::SetupDialog(QWidget* parent) : QDialog(parent) {
   timeGrid->addWidget(set, 2, 1);
 
   auto* ready = Button("Ready", this);
+  ready->setDefault(true);
   auto* notReady = Button("Not Ready", this);
   connect(ready, &QPushButton::clicked, this, [] { SetupReady(true); });
   connect(notReady, &QPushButton::clicked, this, [] { SetupReady(false); });
