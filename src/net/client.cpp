@@ -106,6 +106,7 @@ void ResetNetClient() {
   const std::string address = netClient.address;
   netClient = NetClientState();
   netClient.address = address;
+  netGame = 0;
 }
 
 NetView& CurrentNetView() { return installedView ? *installedView : quietView; }

@@ -29,7 +29,7 @@ struct NetClientState {
 };
 extern NetClientState netClient;
 
-// Clears the client state (not the connection) for a fresh start.
+// Clears the client state and the network-mode flag (not the connection) for a fresh start.
 void ResetNetClient();
 
 // What the window shows of network play beyond the core's front end; the quiet one does nothing.

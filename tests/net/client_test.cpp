@@ -1,11 +1,17 @@
-// The client's handling of the server's messages and the setup dialog's rules, without a socket.
+// The client's handling of the server's messages and the setup dialog's rules, and the client
+// against the real server over loopback.
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <algorithm>
+#include <chrono>
 
 #include "board/gameend.h"
+#include "game/commands.h"
 #include "game/controller.h"
 #include "net/client.h"
+#include "net/network.h"
+#include "net/pollloop.h"
+#include "net/server.h"
 #include "net/setup.h"
 #include "notation/history.h"
 #include "notation/pgn.h"
@@ -13,6 +19,7 @@
 #include "search/engine.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"
+#include "support/scriptedclient.h"
 
 namespace kestrin {
 namespace {
@@ -24,9 +31,8 @@ std::string Record() {
 }
 
 Payload MovePayload(int colour, std::array<std::uint8_t, 3> time, const char* text) {
-  Payload p{static_cast<std::uint8_t>(colour), time[0], time[1], time[2]};
-  for (const char* c = text; *c; ++c) p.push_back(static_cast<std::uint8_t>(*c));
-  p.push_back(0);
+  Payload p{static_cast<std::uint8_t>(colour), time[0], time[1], time[2]}, move = TextPayload(text);
+  p.insert(p.end(), move.begin(), move.end());
   return p;
 }
 
@@ -35,7 +41,6 @@ void StartFrom(int colour, const char* moves, int state) {
   SetClockSource([] { return std::int64_t{1000}; });
   turnStart = 1000; // no clock runs between the moves of a case
   ResetNetClient();
-  CloseSetup();
   netGame = 1;
   netClient.localColour = colour;
   PlayMoveTextBlock(moves);
@@ -49,16 +54,10 @@ TEST(NetClient, HandlesEachServerMessage) {
   const std::array<std::uint8_t, 3> corrupt{0, 0, 0};
   const std::string moveList = "1. e2-e4  e7-e5  \n2. Ng1-f3 ";
   const Payload table{133, 130, 1, 3, 1, 1, 1, 1}; // 5 + 2, White 2.40 s used, Black none
+  // This copy's colour, the game before (browsing: looking at its first position), the message, and after it.
   const struct {
-    int colour;
-    const char* before;
-    bool browsing; // looking at the first position of the game
-    int state;
-    std::uint8_t type;
-    Payload payload;
-    const char* record;
-    int stateAfter, white, black;
-    const char* info;
+    int colour; const char* before; bool browsing; int state; std::uint8_t type; Payload payload;
+    const char* record; int stateAfter, white, black; const char* info;
   } cases[] = {
       {4, "", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "e2-e4 ", 4, 1234, 700, "e2-e4 "},
       {4, "1. e4", false, 4, 4, MovePayload(2, t0, "e7-e5 "), "e2-e4 e7-e5 ", 4, 700, 0, "e7-e5 "},
@@ -96,16 +95,12 @@ TEST(NetClient, HandlesEachServerMessage) {
 TEST(NetClient, SeatNamesChatAndFlag) {
   test::RecordingScope shown;
   StartFrom(4, "", 4);
-  ClientHandle(15, ShortPayload(7));
   ClientHandle(17, TextPayload(std::string(60, 'w')));
   ClientHandle(18, TextPayload("Bob"));
-  EXPECT_EQ(netClient.localColour, 4) << "no such colour";
   EXPECT_EQ(netClient.netWhiteName.size() * 1000 + netClient.netBlackName.size(), 40003u);
   for (int line = 1; line <= 25; ++line) ClientHandle(2, TextPayload("[0] Ann> line " + std::to_string(line)));
   ASSERT_EQ(netClient.chatLog.size(), ChatLogLines);
   EXPECT_EQ(netClient.chatLog.front() + "|" + netClient.chatLog.back(), "[0] Ann> line 6|[0] Ann> line 25");
-  ClientHandle(13, ShortPayload(2));
-  EXPECT_TRUE(netSetup.open && netClient.localColour == 2 && gameState == GameDrawn);
   // The flag falls only for this copy's own side, once, in a game in progress.
   const struct { int colour, state, white, black, stateAfter; } flags[] = {
       {1, 4, 0, 0, 2}, {2, 4, 0, 0, 1}, {1, 4, 1, 0, 4}, {2, 4, 5, 3, 4}, {4, 4, 0, 0, 4}, {1, 3, 0, 0, 3}};
@@ -114,18 +109,14 @@ TEST(NetClient, SeatNamesChatAndFlag) {
     CheckLocalFlag(f.white, f.black);
     EXPECT_EQ(gameState.load(), f.stateAfter) << f.colour << " " << f.white << " " << f.black;
   }
-  netGame = 0;
 }
 
 TEST(NetSetup, ChangesOnlyWhileNobodyIsReady) {
   test::RecordingScope shown;
-  const std::string deselect = "INFO: Deselect ready to make changes.",
-                    opponent = "INFO: Cannot make changes when opponent is ready.";
-  const struct {
-    int localReady, opponentReady;
-    const char* info;
-    int colourAfter; // after choosing Black from White
-  } cases[] = {{0, 0, "", 2}, {1, 0, deselect.c_str(), 1}, {0, 1, opponent.c_str(), 1}, {1, 1, deselect.c_str(), 1}};
+  // colourAfter: after choosing Black from White.
+  const struct { int localReady, opponentReady; const char* info; int colourAfter; } cases[] = {{0, 0, "", 2},
+               {1, 0, "INFO: Deselect ready to make changes.", 1},
+               {0, 1, "INFO: Cannot make changes when opponent is ready.", 1}};
   for (const auto& c : cases) {
     StartFrom(1, "", 4);
     OpenSetup();
@@ -145,7 +136,50 @@ TEST(NetSetup, ChangesOnlyWhileNobodyIsReady) {
   SetupReady(true);
   SetupReceive(Payload{'q', 1, 0});
   EXPECT_TRUE(!netSetup.open && netSetup.localReady == 0 && gameState == GameDrawn);
-  netGame = 0;
+}
+
+TEST(NetLoopback, ClientOfAServerThatGoesAway) {
+  test::ResetGame();
+  ResetNetClient();
+  test::RecordingScope shown;
+  const int mode = HumanSide;
+  PollLoop loop;
+  InstallEventSource(&loop);
+  auto pumpUntil = [&loop](const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!done() && std::chrono::steady_clock::now() < end) loop.RunOnce(5);
+    return done();
+  };
+  Server server(loop);
+  ASSERT_TRUE(server.Start(0, "host"));
+  const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+  const struct { std::string address; int result; const char* info; } connects[] = {
+      {"no-such-host.invalid", 3, "Invalid IP"}, {"127.0.0.1:1", 2, "No Server Found"},
+      {address, 1, "Connection Successful"}};
+  for (const auto& c : connects) {
+    EXPECT_EQ(ConnectCommand(c.address), c.result);
+    const bool told = std::count(shown->infoTexts.begin(), shown->infoTexts.end(), c.info) == 1;
+    EXPECT_TRUE(told && (netGame != 0) == (c.result == 1)) << c.address;
+  }
+  ASSERT_TRUE(pumpUntil([&] { return server.ClientName(1) == "Human" && netClient.netWhiteName == "-Empty-"; }));
+
+  // "&New Game" is not sent while a game with a recorded move is in progress.
+  PlayMoveTextBlock("1. e4");
+  EXPECT_FALSE(RunCommand(command::NetNewGame));
+  NewGame(false);
+  EXPECT_TRUE(RunCommand(command::NetNewGame));
+  ASSERT_TRUE(pumpUntil([&] { return server.TableWhite(0) == 1; }));
+  test::ScriptedClient bob([&loop] { loop.RunOnce(5); });
+  ASSERT_TRUE(bob.Connect("127.0.0.1", server.Port()));
+  bob.Send(6, ShortPayload(1));
+  EXPECT_TRUE(pumpUntil([] { return netSetup.open && netClient.localColour == NetWhite; }));
+
+  // The server stops without a word: the client leaves network mode for the mode it had.
+  server.Stop();
+  EXPECT_TRUE(pumpUntil([] { return !netGame; }));
+  EXPECT_NE(std::find(shown->infoTexts.begin(), shown->infoTexts.end(), "Server Disconnected"), shown->infoTexts.end());
+  EXPECT_TRUE(HumanSide == mode && !netSetup.open);
+  InstallEventSource(nullptr);
 }
 
 } // namespace
