@@ -33,6 +33,7 @@ struct LocalMessage {
   bool toServer;
   std::uint8_t type;
   Payload payload;
+  const char* closeReason = nullptr; // shown after the message: why the link to the server closed
 };
 std::deque<LocalMessage> localQueue;
 bool draining = false;
@@ -83,11 +84,10 @@ void OnLink(int happened) {
   DrainLocalMessages();
   // A message may have closed the link already (the server said it goes away).
   if (!closed || link.get() != connection) return;
-  // The server went away without a word: handled as if it had said so.
-  localQueue.push_back({false, 9, {}});
+  // The server went away without a word: handled as if it had said so, after what it said
+  // before (a handler still running, a box open, may have left earlier messages queued).
+  localQueue.push_back({false, 9, {}, CloseReason(error)});
   DrainLocalMessages();
-  CloseServerLink();
-  if (const char* reason = CloseReason(error)) SetInfoText(reason);
 }
 
 int ConnectOne(const addrinfo* address) {
@@ -119,8 +119,10 @@ void DrainLocalMessages() {
   while (!localQueue.empty()) {
     LocalMessage message = std::move(localQueue.front());
     localQueue.pop_front();
-    if (!message.toServer) ClientHandle(message.type, message.payload);
-    else if (server && server->Running()) server->Handle(0, message.type, message.payload);
+    if (!message.toServer) {
+      ClientHandle(message.type, message.payload);
+      if (message.closeReason) SetInfoText(message.closeReason);
+    } else if (server && server->Running()) server->Handle(0, message.type, message.payload);
   }
   draining = false;
 }
