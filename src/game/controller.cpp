@@ -142,6 +142,7 @@ void SetMode(int humanSide) {
 }
 
 void StartStop() {
+  if (netGame) return; // the computer takes no side in a network game
   gameState = GameInProgress;
   const int side = GamePositionNow().sideToMove == White ? 2 : 1;
   const int busy = EngineBusy;
@@ -181,10 +182,14 @@ bool RunCommand(int id) {
   case command::NextPgnGame:
   case command::PreviousPgnGame:
     return false; // the window steps and redraws (a file is read)
-  case command::ComputerBlack: SetMode(1); return true;
-  case command::ComputerWhite: SetMode(2); return true;
-  case command::TwoPlayer: SetMode(3); return true;
-  case command::Selfplay: SetMode(4); return true;
+  case command::ComputerBlack:
+  case command::ComputerWhite:
+  case command::TwoPlayer:
+  case command::Selfplay:
+    // A computer's move in a network game would never reach the opponent.
+    if (connected) return true;
+    SetMode(id == command::ComputerBlack ? 1 : id == command::ComputerWhite ? 2 : id == command::TwoPlayer ? 3 : 4);
+    return true;
   case command::Analyze:
     if (EngineBusy == 1) AbortFlag = 3;
     else StartEngine(1);

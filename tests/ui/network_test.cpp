@@ -15,6 +15,7 @@
 #include "net/setup.h"
 #include "notation/history.h"
 #include "platform/settings.h"
+#include "search/engine.h"
 #include "support/scriptedclient.h"
 #include "ui/chatwindow.h"
 #include "ui/menus.h"
@@ -65,8 +66,8 @@ protected:
     return peer;
   }
   void PeerMoves(ScriptedClient& peer, const std::string& text) {
-    Payload payload{NetWhite, 1, 1, 1};
-    payload.insert(payload.end(), text.c_str(), text.c_str() + text.size() + 1);
+    Payload payload{NetWhite, 1, 1, 1}, move = TextPayload(text);
+    payload.insert(payload.end(), move.begin(), move.end());
     peer.Send(4, payload);
     const int plies = HistoryCount() + 1;
     EXPECT_TRUE(WaitUntil([plies] { return HistoryCount() == plies; }, 3000)) << text;
@@ -101,9 +102,10 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   EXPECT_TRUE(controller.boardFlipped && window->MenuItems()->Action(command::Flip)->isChecked());
   EXPECT_EQ(Text("whiteName") + "|" + Text("blackName"), "Bob|Human");
 
-  // A mate by clicks on the turned board; the onlooker sees every move.
+  // A mate by clicks on the turned board; the onlooker sees every move. The computer takes no side.
+  Trigger(command::ComputerWhite);
   Move(3, 6, 3, 4);
-  EXPECT_EQ(Ply(), 1) << "not this side's turn";
+  EXPECT_TRUE(Ply() == 1 && HumanSide == 3) << "not this side's turn";
   PeerMoves(*bob, "f2-f3 ");
   Move(4, 1, 4, 3);
   EXPECT_TRUE(WaitUntil([&] { return Seen(*olga) == Record(); }, 3000)) << Record();
