@@ -61,7 +61,7 @@ TEST(NetClient, HandlesEachServerMessage) {
   } cases[] = {
       {4, "", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "e2-e4 ", 4, 1234, 700, "e2-e4 "},
       {4, "1. e4", false, 4, 4, MovePayload(2, t0, "e7-e5 "), "e2-e4 e7-e5 ", 4, 700, 0, "e7-e5 "},
-      {1, "1. e4", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "e2-e4 ", 4, 700, 700, ""},
+      {1, "", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "", 4, 700, 700, ""},
       {1, "1. e4", true, 4, 4, MovePayload(2, corrupt, "e7-e5 "), "e2-e4 e7-e5 ", 4, 700, 700, "e7-e5 "},
       {2, "1. e4", false, 4, 4, MovePayload(1, t0, "Ke1-e2"), "e2-e4 ", 4, 700, 700, ""},
       {1, "1. f3 e5 2. g4", false, 4, 4, MovePayload(2, t0, "Qd8-h4"), "f2-f3 e7-e5 g2-g4 Qd8-h4", 2, 700, 0, "Qd8-h4"},
