@@ -111,7 +111,14 @@ int ConnectOne(const addrinfo* address) {
 
 } // namespace
 
-void InstallEventSource(EventSource* source) { events = source; }
+void InstallEventSource(EventSource* source) {
+  if (source == events) return;
+  // Sockets watched by the old source are closed while it still exists.
+  StopOwnServer();
+  link.reset();
+  retiredLink.reset();
+  events = source;
+}
 
 void DrainLocalMessages() {
   if (draining) return;

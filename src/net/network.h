@@ -14,6 +14,7 @@ namespace kestrin {
 class Server;
 
 // The readiness source sockets are watched with (the window's or a poll loop); not owned.
+// Installing another one (nullptr before the old one goes) closes what the old one watched.
 void InstallEventSource(EventSource* events);
 
 // Sends a message towards the server.
