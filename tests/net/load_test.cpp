@@ -88,7 +88,7 @@ struct Crowd {
   }
   // Random bytes, frames of any type with random or game-like payloads, mutated, now and then the longest.
   void Garbage(ScriptedClient*& f) {
-    if (!f || !f->Connected()) f = &s.Connect();
+    if (!f || !f->Poll()) f = &s.Connect();
     const std::string_view ply = PlyText(s.server.TableRecord(1), 1 + random() % 9);
     Payload p = random() % 2 ? TextPayload(ply) : Bytes(random() % 24);
     if (random() % 3 == 0) p.insert(p.begin(), {static_cast<std::uint8_t>(random() % 5), 1, 1, 1});

@@ -30,7 +30,7 @@ struct LocalServer {
     auto& client = *clients.emplace_back(std::make_unique<ScriptedClient>([this] { loop.RunOnce(1); }));
     Settle(0); // a closing still pending would hide the new client in the count
     const int before = server.ClientCount();
-    client.Connect("127.0.0.1", server.Port());
+    client.Connect(server.Port());
     for (int i = 0; i < 200 && server.ClientCount() == before; ++i) loop.RunOnce(5);
     if (!name.empty()) client.Send(5, TextPayload(name));
     Settle();

@@ -2,8 +2,6 @@
 // clients take the other seat and watch.
 #include <QAbstractButton>
 #include <QGroupBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <map>
 
@@ -33,28 +31,15 @@ std::string Record() {
   return text;
 }
 
-// Every frame a peer was sent so far.
+// The texts of the frames of `type` a peer was sent so far, each followed by `end`.
 std::map<const ScriptedClient*, std::vector<Frame>> heard;
-const std::vector<Frame>& Heard(ScriptedClient& peer) {
+std::string Heard(ScriptedClient& peer, std::uint8_t type, const char* end = "") {
   std::vector<Frame>& frames = heard[&peer];
-  peer.Poll();
   for (Frame& frame : peer.Take()) frames.push_back(std::move(frame));
-  return frames;
-}
-
-// The moves an onlooker was sent.
-std::string Seen(ScriptedClient& peer) {
   std::string text;
-  for (const Frame& frame : Heard(peer))
-    if (frame.type == 4) text += PayloadText(frame.payload, 4);
+  for (const Frame& frame : frames)
+    if (frame.type == type) text += std::string(PayloadText(frame.payload, type == 4 ? 4 : 0)) + end;
   return text;
-}
-
-// Whether the peer was sent a message of `type` with this text.
-bool Got(ScriptedClient& peer, std::uint8_t type, const std::string& text) {
-  for (const Frame& frame : Heard(peer))
-    if (frame.type == type && PayloadText(frame.payload) == text) return true;
-  return false;
 }
 
 class NetworkWindow : public WindowTest {
@@ -62,7 +47,7 @@ protected:
   std::unique_ptr<ScriptedClient> Peer(const char* name, std::uint16_t port) {
     auto peer = std::make_unique<ScriptedClient>([] { QTest::qWait(2); });
     heard.erase(peer.get());
-    EXPECT_TRUE(peer->Connect("127.0.0.1", port) && peer->Send(5, TextPayload(name)) && peer->Send(1, ShortPayload(0)));
+    EXPECT_TRUE(peer->Connect(port) && peer->Send(5, TextPayload(name)) && peer->Send(1, ShortPayload(0)));
     return peer;
   }
   void PeerMoves(ScriptedClient& peer, const std::string& text) {
@@ -70,7 +55,7 @@ protected:
     payload.insert(payload.end(), move.begin(), move.end());
     peer.Send(4, payload);
     const int plies = HistoryCount() + 1;
-    EXPECT_TRUE(WaitUntil([plies] { return HistoryCount() == plies; }, 3000)) << text;
+    EXPECT_TRUE(WaitUntil([plies] { return HistoryCount() == plies; })) << text;
   }
   SetupDialog* Dialog() { return window->NetViewOfWindow()->Setup(); }
   void Press(const char* name) { Dialog()->findChild<QAbstractButton*>(name)->click(); }
@@ -85,21 +70,22 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   auto bob = Peer("Bob", port), olga = Peer("Olga", port);
   Trigger(command::NetNewGame);
   bob->Send(6, ShortPayload(1));
-  ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; }, 3000));
+  ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; }));
   // Black chosen here is White for the opponent; the time is limited to 1..180 and 0..180.
   Press("Black");
-  EXPECT_TRUE(WaitUntil([&] { return Got(*bob, 10, "c\x01"); }, 3000)) << "White for the opponent";
   Dialog()->findChild<QLineEdit*>("minutes")->setText("0");
   Dialog()->findChild<QLineEdit*>("seconds")->setText("500");
   Press("Set");
-  EXPECT_TRUE(WaitUntil([] { return netClient.netMinutes == 1 && netClient.netSeconds == 180; }, 3000));
+  EXPECT_TRUE(WaitUntil([] { return netClient.netMinutes == 1 && netClient.netSeconds == 180; }));
   bob->Send(10, Payload{'r', 1, 0});
-  ASSERT_TRUE(WaitUntil([] { return netSetup.opponentReady == 1; }, 3000));
+  ASSERT_TRUE(WaitUntil([] { return netSetup.opponentReady == 1; }));
   Press("White");
   EXPECT_EQ(window->Panel()->Info().toStdString(), "INFO: Cannot make changes when opponent is ready.");
   QTest::keyClick(Dialog(), Qt::Key_Return);
   EXPECT_TRUE(!Dialog() || !Dialog()->isVisible());
   EXPECT_TRUE(controller.boardFlipped && window->MenuItems()->Action(command::Flip)->isChecked());
+  const char setup[] = {'c', 1, '|', 't', char(EncodeClockValue(1)), char(EncodeClockValue(180)), '|', 'r', 1, '|', 0};
+  EXPECT_TRUE(WaitUntil([&] { return Heard(*bob, 10, "|") == setup; })) << "White for the opponent, no change while it is ready";
   EXPECT_EQ(Text("whiteName") + "|" + Text("blackName"), "Bob|Human");
 
   // A mate by clicks on the turned board; the onlooker sees every move. The computer takes no side.
@@ -108,10 +94,10 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   EXPECT_TRUE(Ply() == 1 && HumanSide == 3) << "not this side's turn";
   PeerMoves(*bob, "f2-f3 ");
   Move(4, 1, 4, 3);
-  EXPECT_TRUE(WaitUntil([&] { return Seen(*olga) == Record(); }, 3000)) << Record();
+  EXPECT_TRUE(WaitUntil([&] { return Heard(*olga, 4) == Record(); })) << Record();
   PeerMoves(*bob, "g2-g4 ");
   Answer([&](QWidget* box) { // " Game Over! ": the mate went out before it
-    EXPECT_TRUE(WaitUntil([&] { return Seen(*olga) == Record(); }, 3000)) << Record();
+    EXPECT_TRUE(WaitUntil([&] { return Heard(*olga, 4) == Record(); })) << Record();
     kestrin::test::Press("OK")(box);
   });
   Move(3, 0, 7, 4);
@@ -121,36 +107,36 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   Trigger(command::NetNewGame);
   bob->Send(6, ShortPayload(1));
   bob->Send(10, Payload{'r', 1, 0});
-  ASSERT_TRUE(WaitUntil([this] { return netSetup.opponentReady && Dialog() && Dialog()->isVisible(); }, 3000));
+  ASSERT_TRUE(WaitUntil([this] { return netSetup.opponentReady && Dialog() && Dialog()->isVisible(); }));
   Press("Ready");
   bob->Send(7, ShortPayload(1));
-  EXPECT_TRUE(WaitUntil([this] { return Text("info") == "<Bob requests a Draw!>"; }, 3000));
+  EXPECT_TRUE(WaitUntil([this] { return Text("info") == "<Bob requests a Draw!>"; }));
   Trigger(command::NetDraw);
   EXPECT_EQ(gameState.load(), GameDrawn);
   EXPECT_FALSE(Enabled(command::NetResign));
   Trigger(command::NetContinue);
   bob->Send(14, ShortPayload(1));
-  EXPECT_TRUE(WaitUntil([] { return gameState == GameInProgress; }, 3000));
+  EXPECT_TRUE(WaitUntil([] { return gameState == GameInProgress; }));
   Trigger(command::NetResign);
   EXPECT_EQ(gameState.load(), WhiteWon);
 
   // Continued once more: this side's flag falls a minute after White's move.
   Trigger(command::NetContinue);
   bob->Send(14, ShortPayload(1));
-  ASSERT_TRUE(WaitUntil([] { return gameState == GameInProgress; }, 3000));
+  ASSERT_TRUE(WaitUntil([] { return gameState == GameInProgress; }));
   PeerMoves(*bob, "e2-e4 ");
   turnStart = turnStart - 61000;
-  EXPECT_TRUE(WaitUntil([] { return gameState == WhiteWon; }, 3000));
-  EXPECT_TRUE(WaitUntil([&] { return Got(*bob, 11, "\x02"); }, 3000)) << "Black lost on time";
+  EXPECT_TRUE(WaitUntil([] { return gameState == WhiteWon; }));
+  EXPECT_TRUE(WaitUntil([&] { return Heard(*bob, 11) == "\x02"; })) << "Black lost on time";
 
   // Chat both ways.
   auto* input = window->Chat()->findChild<QLineEdit*>("chatInput");
   input->setText("hello there");
   QTest::keyClick(input, Qt::Key_Return);
-  EXPECT_TRUE(WaitUntil([&] { return Got(*bob, 2, "[0] Human> hello there"); }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return Heard(*bob, 2, "\n").ends_with("[0] Human> hello there\n"); }));
   olga->Send(2, TextPayload("hi"));
   auto* log = window->Chat()->findChild<QPlainTextEdit*>("chatLog");
-  EXPECT_TRUE(WaitUntil([log] { return log->toPlainText().endsWith("[0] Olga> hi"); }, 3000));
+  EXPECT_TRUE(WaitUntil([log] { return log->toPlainText().endsWith("[0] Olga> hi"); }));
 
   Trigger(command::NetDisconnect);
   EXPECT_TRUE(bob->WaitClosed() && olga->WaitClosed());
@@ -173,10 +159,10 @@ TEST_F(NetworkWindow, ConnectsJoinsAndSeesTheServerGo) {
   EXPECT_EQ(window->windowTitle().toStdString(), NetClientTitle);
   Answer(kestrin::test::Press("2"));
   Trigger(command::NetJoinTable);
-  EXPECT_TRUE(WaitUntil([&] { return server.ClientTable(1) == 2; }, 3000));
+  EXPECT_TRUE(WaitUntil([&] { return server.ClientTable(1) == 2; }));
   EXPECT_EQ(window->Panel()->findChild<QGroupBox*>()->title(), "Table 2");
   server.Stop();
-  EXPECT_TRUE(WaitUntil([] { return !netGame; }, 3000));
+  EXPECT_TRUE(WaitUntil([] { return !netGame; }));
   EXPECT_EQ(window->windowTitle().toStdString(), WindowTitle);
 }
 
