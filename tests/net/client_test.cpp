@@ -1,22 +1,13 @@
-// The client's handling of the server's messages and the setup dialog's rules, and the client
-// against the real server over loopback.
+// The client's handling of the server's messages and the setup dialog's rules.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
-
 #include "board/gameend.h"
-#include "game/commands.h"
 #include "game/controller.h"
 #include "net/client.h"
-#include "net/network.h"
-#include "net/pollloop.h"
-#include "net/server.h"
 #include "net/setup.h"
 #include "notation/history.h"
 #include "notation/pgn.h"
 #include "platform/clock.h"
-#include "search/engine.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"
 #include "support/scriptedclient.h"
@@ -24,16 +15,12 @@
 namespace kestrin {
 namespace {
 
+using test::MovePayload;
+
 std::string Record() {
   std::string text;
   for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
   return text;
-}
-
-Payload MovePayload(int colour, std::array<std::uint8_t, 3> time, const char* text) {
-  Payload p{static_cast<std::uint8_t>(colour), time[0], time[1], time[2]}, move = TextPayload(text);
-  p.insert(p.end(), move.begin(), move.end());
-  return p;
 }
 
 void StartFrom(int colour, const char* moves, int state) {
@@ -59,13 +46,13 @@ TEST(NetClient, HandlesEachServerMessage) {
     int colour; const char* before; bool browsing; int state; std::uint8_t type; Payload payload;
     const char* record; int stateAfter, white, black; const char* info;
   } cases[] = {
-      {4, "", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "e2-e4 ", 4, 1234, 700, "e2-e4 "},
-      {4, "1. e4", false, 4, 4, MovePayload(2, t0, "e7-e5 "), "e2-e4 e7-e5 ", 4, 700, 0, "e7-e5 "},
-      {1, "", false, 4, 4, MovePayload(1, t1234, "e2-e4 "), "", 4, 700, 700, ""},
-      {1, "1. e4", true, 4, 4, MovePayload(2, corrupt, "e7-e5 "), "e2-e4 e7-e5 ", 4, 700, 700, "e7-e5 "},
-      {2, "1. e4", false, 4, 4, MovePayload(1, t0, "Ke1-e2"), "e2-e4 ", 4, 700, 700, ""},
-      {1, "1. f3 e5 2. g4", false, 4, 4, MovePayload(2, t0, "Qd8-h4"), "f2-f3 e7-e5 g2-g4 Qd8-h4", 2, 700, 0, "Qd8-h4"},
-      {4, "1. f3 e5 2. g4", false, 4, 4, MovePayload(2, t0, "Qd8-h4"), "f2-f3 e7-e5 g2-g4 Qd8-h4", 4, 700, 0, "Qd8-h4"},
+      {4, "", false, 4, 4, MovePayload(1, "e2-e4 ", t1234), "e2-e4 ", 4, 1234, 700, "e2-e4 "},
+      {4, "1. e4", false, 4, 4, MovePayload(2, "e7-e5 ", t0), "e2-e4 e7-e5 ", 4, 700, 0, "e7-e5 "},
+      {1, "", false, 4, 4, MovePayload(1, "e2-e4 ", t1234), "", 4, 700, 700, ""},
+      {1, "1. e4", true, 4, 4, MovePayload(2, "e7-e5 ", corrupt), "e2-e4 e7-e5 ", 4, 700, 700, "e7-e5 "},
+      {2, "1. e4", false, 4, 4, MovePayload(1, "Ke1-e2", t0), "e2-e4 ", 4, 700, 700, ""},
+      {1, "1. f3 e5 2. g4", false, 4, 4, MovePayload(2, "Qd8-h4", t0), "f2-f3 e7-e5 g2-g4 Qd8-h4", 2, 700, 0, "Qd8-h4"},
+      {4, "1. f3 e5 2. g4", false, 4, 4, MovePayload(2, "Qd8-h4", t0), "f2-f3 e7-e5 g2-g4 Qd8-h4", 4, 700, 0, "Qd8-h4"},
       {1, "1. e4", false, 4, 8, ShortPayload(1), "e2-e4 ", 2, 700, 700, ""},
       {1, "1. e4", false, 3, 8, ShortPayload(1), "e2-e4 ", 3, 700, 700, ""},
       {1, "1. e4", false, 3, 11, ShortPayload(2), "e2-e4 ", 1, 700, 700, ""},
@@ -136,50 +123,6 @@ TEST(NetSetup, ChangesOnlyWhileNobodyIsReady) {
   SetupReady(true);
   SetupReceive(Payload{'q', 1, 0});
   EXPECT_TRUE(!netSetup.open && netSetup.localReady == 0 && gameState == GameDrawn);
-}
-
-TEST(NetLoopback, ClientOfAServerThatGoesAway) {
-  test::ResetGame();
-  ResetNetClient();
-  test::RecordingScope shown;
-  const int mode = HumanSide;
-  PollLoop loop;
-  InstallEventSource(&loop);
-  auto pumpUntil = [&loop](const std::function<bool()>& done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    while (!done() && std::chrono::steady_clock::now() < end) loop.RunOnce(5);
-    return done();
-  };
-  Server server(loop);
-  ASSERT_TRUE(server.Start(0, "host"));
-  const std::string address = "127.0.0.1:" + std::to_string(server.Port());
-  const struct { std::string address; int result; const char* info; } connects[] = {
-      {"no-such-host.invalid", 3, "Invalid IP"}, {"127.0.0.1:1", 2, "No Server Found"},
-      {address, 1, "Connection Successful"}};
-  for (const auto& c : connects) {
-    EXPECT_EQ(ConnectCommand(c.address), c.result);
-    const bool told = std::count(shown->infoTexts.begin(), shown->infoTexts.end(), c.info) == 1;
-    EXPECT_TRUE(told && (netGame != 0) == (c.result == 1)) << c.address;
-  }
-  ASSERT_TRUE(pumpUntil([&] { return server.ClientName(1) == "Human" && netClient.netWhiteName == "-Empty-"; }));
-
-  // "&New Game" is not sent while a game with a recorded move is in progress.
-  PlayMoveTextBlock("1. e4");
-  EXPECT_FALSE(RunCommand(command::NetNewGame));
-  NewGame(false);
-  EXPECT_TRUE(RunCommand(command::NetNewGame));
-  ASSERT_TRUE(pumpUntil([&] { return server.TableWhite(0) == 1; }));
-  test::ScriptedClient bob([&loop] { loop.RunOnce(5); });
-  ASSERT_TRUE(bob.Connect(server.Port()));
-  bob.Send(6, ShortPayload(1));
-  EXPECT_TRUE(pumpUntil([] { return netSetup.open && netClient.localColour == NetWhite; }));
-
-  // The server stops without a word: the client leaves network mode for the mode it had.
-  server.Stop();
-  EXPECT_TRUE(pumpUntil([] { return !netGame; }));
-  EXPECT_NE(std::find(shown->infoTexts.begin(), shown->infoTexts.end(), "Server Disconnected"), shown->infoTexts.end());
-  EXPECT_TRUE(HumanSide == mode && !netSetup.open);
-  InstallEventSource(nullptr);
 }
 
 } // namespace

@@ -75,10 +75,8 @@ struct Crowd {
     const std::vector<Move> legal = LegalMoves(a.board);
     char slot[MoveTextSlotSize] = {};
     FormatMoveText(slot, a.board, legal[random() % legal.size()]);
-    Payload p{static_cast<std::uint8_t>(a.colour), 1, 1, 1};
-    p.insert(p.end(), slot, slot + std::string_view(slot).size() + 1);
     a.movedAt = Clock::now();
-    Send(a, 4, p);
+    Send(a, 4, MovePayload(a.colour, slot));
     ++moves;
   }
   Payload Bytes(std::size_t n) {

@@ -7,11 +7,7 @@
 namespace kestrin::test {
 namespace {
 
-Payload Move(std::uint8_t colour, const std::string& text) {
-  Payload p{colour, 2, 1, 1};
-  p.insert(p.end(), text.begin(), text.end() + 1);
-  return p;
-}
+Payload Move(int colour, std::string_view text) { return MovePayload(colour, text); }
 
 // Frames as "type", "type=text" or "type#value" (the short messages), joined by ';'.
 std::string Render(const std::vector<Frame>& frames) {

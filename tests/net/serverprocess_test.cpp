@@ -31,9 +31,7 @@ TEST(ServerProcess, PlaysAGameAndStopsCleanlyOnSigterm) {
   }
   const std::string moves[] = {"f2-f3 ", "e7-e5 ", "g2-g4 ", "Qd8-h4 "};
   for (int i = 0; i < 4; ++i) {
-    Payload move{static_cast<std::uint8_t>(i % 2 + 1), 1, 1, 1};
-    move.insert(move.end(), moves[i].begin(), moves[i].end() + 1);
-    players[i % 2].Send(4, move);
+    players[i % 2].Send(4, MovePayload(i % 2 + 1, moves[i]));
     for (ScriptedClient& p : players) EXPECT_EQ(PayloadText(p.WaitFor(4).value().payload, 4), moves[i]);
   }
   kill(pid, SIGTERM);

@@ -6,11 +6,19 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "net/wire.h"
 
 namespace kestrin::test {
+
+// A move as a client sends it: the mover's colour, its time used and the move text.
+inline Payload MovePayload(int colour, std::string_view text, std::array<std::uint8_t, 3> time = {1, 1, 1}) {
+  Payload p{static_cast<std::uint8_t>(colour), time[0], time[1], time[2]}, move = TextPayload(text);
+  p.insert(p.end(), move.begin(), move.end());
+  return p;
+}
 
 class ScriptedClient {
 public:

@@ -12,6 +12,7 @@
 #include "net/server.h"
 #include "net/setup.h"
 #include "notation/history.h"
+#include "notation/pgn.h"
 #include "platform/settings.h"
 #include "search/engine.h"
 #include "support/scriptedclient.h"
@@ -51,9 +52,7 @@ protected:
     return peer;
   }
   void PeerMoves(ScriptedClient& peer, const std::string& text) {
-    Payload payload{NetWhite, 1, 1, 1}, move = TextPayload(text);
-    payload.insert(payload.end(), move.begin(), move.end());
-    peer.Send(4, payload);
+    peer.Send(4, MovePayload(NetWhite, text));
     const int plies = HistoryCount() + 1;
     EXPECT_TRUE(WaitUntil([plies] { return HistoryCount() == plies; })) << text;
   }
@@ -94,7 +93,6 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   EXPECT_TRUE(Ply() == 1 && HumanSide == 3) << "not this side's turn";
   PeerMoves(*bob, "f2-f3 ");
   Move(4, 1, 4, 3);
-  EXPECT_TRUE(WaitUntil([&] { return Heard(*olga, 4) == Record(); })) << Record();
   PeerMoves(*bob, "g2-g4 ");
   Answer([&](QWidget* box) { // " Game Over! ": the mate went out before it
     EXPECT_TRUE(WaitUntil([&] { return Heard(*olga, 4) == Record(); })) << Record();
@@ -149,6 +147,14 @@ TEST_F(NetworkWindow, ConnectsJoinsAndSeesTheServerGo) {
   Server server(sockets);
   ASSERT_TRUE(server.Start(0, "host"));
   const std::string address = "127.0.0.1:" + std::to_string(server.Port());
+  const int mode = HumanSide;
+  const struct { const char* address; int result; const char* info; } refused[] = {
+      {"no-such-host.invalid", 3, "Invalid IP"}, {"127.0.0.1:1", 2, "No Server Found"}};
+  for (const auto& c : refused) {
+    if (c.result == 2) Answer(kestrin::test::Press("OK")); // the socket error's box
+    EXPECT_EQ(ConnectCommand(c.address), c.result);
+    EXPECT_TRUE(Text("info") == c.info && !netGame) << c.address;
+  }
   Answer([address](QWidget* dialog) {
     dialog->findChild<QLineEdit*>("address")->setText(QString::fromStdString(address));
     kestrin::test::Press("Set Default")(dialog);
@@ -161,9 +167,20 @@ TEST_F(NetworkWindow, ConnectsJoinsAndSeesTheServerGo) {
   Trigger(command::NetJoinTable);
   EXPECT_TRUE(WaitUntil([&] { return server.ClientTable(1) == 2; }));
   EXPECT_EQ(window->Panel()->findChild<QGroupBox*>()->title(), "Table 2");
+
+  // "&New Game" is not sent while a game with a recorded move is in progress.
+  PlayMoveTextBlock("1. e4");
+  EXPECT_FALSE(RunCommand(command::NetNewGame));
+  EXPECT_FALSE(WaitUntil([&] { return server.TableSeated(2) > 0; }, 200));
+  NewGame(false);
+  EXPECT_TRUE(RunCommand(command::NetNewGame));
+  EXPECT_TRUE(WaitUntil([&] { return server.TableWhite(2) == 1; }));
+
+  // The server stops without a word: the window leaves network mode for the mode it had.
   server.Stop();
   EXPECT_TRUE(WaitUntil([] { return !netGame; }));
-  EXPECT_EQ(window->windowTitle().toStdString(), WindowTitle);
+  EXPECT_EQ(window->windowTitle().toStdString() + "|" + Text("info").toStdString(), std::string(WindowTitle) + "|Server Disconnected");
+  EXPECT_EQ(HumanSide.load(), mode);
 }
 
 } // namespace
