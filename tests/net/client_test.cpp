@@ -5,7 +5,6 @@
 #include "game/controller.h"
 #include "net/client.h"
 #include "net/setup.h"
-#include "notation/history.h"
 #include "notation/pgn.h"
 #include "platform/clock.h"
 #include "support/gamereset.h"

@@ -167,8 +167,6 @@ TEST(NetFuzz, GarbageBesideARealGame) {
   crowd.s.Settle();
   crowd.Pump();
   EXPECT_GE(crowd.Check(), 2);
-  std::printf("[ figures  ] %d plies, result %d, after %d rounds\n", HistoryCount(&server.TableRecord(1)),
-              server.TableResult(1), rounds);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "localserver.h"
-#include "notation/history.h"
 #include "support/recordingfrontend.h"
 
 namespace kestrin::test {

@@ -14,7 +14,6 @@ namespace kestrin::test {
 
 // A loopback connect completes in the kernel's backlog, so a server in this thread needs no turn.
 bool ScriptedClient::Connect(std::uint16_t port) {
-  Close();
   sockaddr_in address{};
   address.sin_family = AF_INET, address.sin_port = htons(port), address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -27,8 +26,6 @@ bool ScriptedClient::Connect(std::uint16_t port) {
 void ScriptedClient::Close() {
   if (fd >= 0) close(fd);
   fd = -1;
-  reader = FrameReader();
-  unread.clear();
 }
 
 bool ScriptedClient::SendBytes(const std::vector<std::uint8_t>& bytes) {
