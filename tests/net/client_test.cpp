@@ -1,4 +1,4 @@
-// The client's handling of the server's messages and the setup dialog's rules.
+// The client's handling of the server's messages and of the opponent's setup messages.
 #include <gtest/gtest.h>
 
 #include "board/gameend.h"
@@ -97,23 +97,7 @@ TEST(NetClient, SeatNamesChatAndFlag) {
   }
 }
 
-TEST(NetSetup, ChangesOnlyWhileNobodyIsReady) {
-  test::RecordingScope shown;
-  // colourAfter: after choosing Black from White.
-  const struct { int localReady, opponentReady; const char* info; int colourAfter; } cases[] = {{0, 0, "", 2},
-               {1, 0, "INFO: Deselect ready to make changes.", 1},
-               {0, 1, "INFO: Cannot make changes when opponent is ready.", 1}};
-  for (const auto& c : cases) {
-    StartFrom(1, "", 4);
-    OpenSetup();
-    netSetup.localReady = c.localReady, netSetup.opponentReady = c.opponentReady;
-    shown->infoTexts.clear();
-    SetupChooseColour(2);
-    SetupTogglePractice();
-    EXPECT_EQ(netClient.localColour, c.colourAfter) << c.info;
-    EXPECT_EQ(netSetup.practice, c.colourAfter == 2 ? 1 : 0) << c.info;
-    EXPECT_EQ(shown->LastInfo(), c.info);
-  }
+TEST(NetSetup, OpponentsMessages) {
   // The opponent's messages: colour, box, ready and not ready (a value 0 may end the payload), closing.
   StartFrom(2, "", 4);
   OpenSetup();

@@ -69,6 +69,7 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; }));
   // Black chosen here is White for the opponent; the time is limited to 1..180 and 0..180.
   Press("Black");
+  Press("practice");
   Dialog()->findChild<QLineEdit*>("minutes")->setText("0");
   Dialog()->findChild<QLineEdit*>("seconds")->setText("500");
   Press("Set");
@@ -76,12 +77,13 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   bob->Send(10, Payload{'r', 1, 0});
   ASSERT_TRUE(WaitUntil([] { return netSetup.opponentReady == 1; }));
   Press("White");
+  Press("practice");
+  EXPECT_EQ(Text("info"), "INFO: Cannot make changes when opponent is ready.");
   QTest::keyClick(Dialog(), Qt::Key_Return);
   EXPECT_TRUE(!Dialog() || !Dialog()->isVisible());
   EXPECT_TRUE(controller.boardFlipped && window->MenuItems()->Action(command::Flip)->isChecked());
-  const char setup[] = {'c', 1, '|', 't', char(EncodeClockValue(1)), char(EncodeClockValue(180)), '|', 'r', 1, '|',
-                        0};
-  EXPECT_TRUE(WaitUntil([&] { return Heard(*bob, 10, "|") == setup; })) << "White for the opponent, no change while it is ready";
+  std::string setup = {'c', 1, '|', 'z', 1, '|', 't', char(EncodeClockValue(1)), char(EncodeClockValue(180)), '|'};
+  EXPECT_TRUE(WaitUntil([&] { return Heard(*bob, 10, "|") == setup + "r\x01|"; })) << "no change while it is ready";
   EXPECT_EQ(Text("whiteName") + "|" + Text("blackName"), "Bob|Human");
 
   // A mate by clicks on the turned board; the onlooker sees every move. The computer takes no side.
@@ -98,12 +100,16 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   Move(3, 0, 7, 4);
   EXPECT_EQ(gameState.load(), BlackWon);
 
-  // Second game: agreements.
+  // Second game: ready here first; then agreements.
   Trigger(command::NetNewGame);
   bob->Send(6, ShortPayload(1));
-  bob->Send(10, Payload{'r', 1, 0});
-  ASSERT_TRUE(WaitUntil([this] { return netSetup.opponentReady && Dialog() && Dialog()->isVisible(); }));
+  ASSERT_TRUE(WaitUntil([this] { return Dialog() && Dialog()->isVisible(); }));
   Press("Ready");
+  Press("White");
+  EXPECT_EQ(Text("info"), "INFO: Deselect ready to make changes.");
+  bob->Send(10, Payload{'r', 1, 0});
+  ASSERT_TRUE(WaitUntil([] { return gameState == GameInProgress && controller.boardFlipped; }));
+  EXPECT_TRUE(WaitUntil([&] { return Heard(*bob, 10, "|") == setup + "r\x01|r\x01|"; })) << "no change while ready";
   // Bob's request (if any) reaches this side, which answers: a draw, continued, resigned, continued.
   const struct { std::uint8_t type; const char* request; int command, state; } agreements[] = {
       {7, "<Bob requests a Draw!>", command::NetDraw, GameDrawn},
