@@ -1,6 +1,8 @@
 // The client's handling of the server's messages and of the opponent's setup messages.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "board/gameend.h"
 #include "game/controller.h"
 #include "net/client.h"
@@ -20,6 +22,13 @@ std::string Record() {
   std::string text;
   for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
   return text;
+}
+
+// The values as one text, each followed by '|'.
+std::string Fields(const auto&... values) {
+  std::ostringstream out;
+  ((out << values << '|'), ...);
+  return out.str();
 }
 
 void StartFrom(int colour, const char* moves, int state) {
@@ -67,12 +76,8 @@ TEST(NetClient, HandlesEachServerMessage) {
     if (c.browsing) PositionAtPly(gamePosition, 1);
     shown->infoTexts.clear();
     ClientHandle(c.type, c.payload);
-    const std::string label = std::to_string(c.type) + " " + c.before;
-    EXPECT_EQ(Record(), c.record) << label;
-    EXPECT_TRUE(GamePositionAtEnd()) << label;
-    EXPECT_EQ(gameState.load(), c.stateAfter) << label;
-    EXPECT_EQ(whiteUsed.load() * 10000 + blackUsed.load(), c.white * 10000 + c.black) << label;
-    EXPECT_EQ(shown->LastInfo(), c.info) << label;
+    EXPECT_EQ(Fields(Record(), GamePositionAtEnd(), gameState, whiteUsed, blackUsed, shown->LastInfo()),
+              Fields(c.record, true, c.stateAfter, c.white, c.black, c.info)) << int(c.type) << " " << c.before;
   }
   EXPECT_EQ(netClient.netMinutes * 100 + netClient.netSeconds, 502) << "the table's time control";
   EXPECT_EQ(shown->messages.size(), 1u) << "only the mated player is told";

@@ -1,7 +1,6 @@
 #include "support/scriptedclient.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <unistd.h>
@@ -20,7 +19,7 @@ bool ScriptedClient::Connect(std::uint16_t port) {
   const int on = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) Close();
-  return fd >= 0 && fcntl(fd, F_SETFL, O_NONBLOCK) == 0;
+  return fd >= 0;
 }
 
 void ScriptedClient::Close() {
@@ -28,19 +27,15 @@ void ScriptedClient::Close() {
   fd = -1;
 }
 
+// Blocking: the frames tests send fit the socket's buffer whole.
 bool ScriptedClient::SendBytes(const std::vector<std::uint8_t>& bytes) {
-  std::size_t sent = 0;
-  return Wait([&] {
-    const ssize_t n = fd < 0 ? -1 : send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    sent += n > 0 ? static_cast<std::size_t>(n) : 0;
-    return sent == bytes.size() || (n < 0 && errno != EAGAIN);
-  }) && sent == bytes.size();
+  return fd >= 0 && send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
 }
 
 bool ScriptedClient::Poll() {
   std::uint8_t chunk[8192];
   ssize_t n = 0;
-  while (fd >= 0 && (n = recv(fd, chunk, sizeof chunk, 0)) > 0) reader.Feed(chunk, static_cast<std::size_t>(n));
+  while (fd >= 0 && (n = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT)) > 0) reader.Feed(chunk, std::size_t(n));
   for (Frame frame; reader.Next(frame);) unread.push_back(frame);
   return fd >= 0 && n < 0 && errno == EAGAIN;
 }
