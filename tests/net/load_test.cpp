@@ -7,7 +7,6 @@
 
 #include "board/gameend.h"
 #include "localserver.h"
-#include "notation/movetext.h"
 #include "support/fixtures.h"
 #include "support/legalmoves.h"
 

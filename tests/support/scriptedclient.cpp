@@ -51,13 +51,6 @@ std::optional<Frame> ScriptedClient::WaitFor(std::uint8_t type) {
   return found;
 }
 
-std::vector<Frame> ScriptedClient::Take() {
-  Poll();
-  std::vector<Frame> frames(unread.begin(), unread.end());
-  unread.clear();
-  return frames;
-}
-
 bool ScriptedClient::Wait(const std::function<bool()>& done) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   while (!done()) {

