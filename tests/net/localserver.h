@@ -16,8 +16,7 @@ struct LocalServer {
   std::vector<Frame> local;
   std::vector<std::unique_ptr<ScriptedClient>> clients;
 
-  explicit LocalServer(std::size_t outputLimit = 256 * 1024) {
-    server.SetOutputLimit(outputLimit);
+  LocalServer() {
     server.deliverToLocal = [this](std::uint8_t type, const Payload& p) { local.push_back({type, p}); };
     server.Start(0, "Host", "127.0.0.1");
   }
