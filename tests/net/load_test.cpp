@@ -136,14 +136,14 @@ TEST(NetLoadSlow, FortyEightPlayersAtEightTables) {
               moves, seconds, moves / seconds, crowd.latencies.at(moves * 99 / 100), compared);
 }
 
-// Garbage beside two players: their game is played to its end, every record stays legal.
+// Garbage beside two players: their game is played to a result, every record stays legal.
 TEST(NetFuzz, GarbageBesideARealGame) {
   Crowd crowd(2, 8);
   // Players 1 and 2 sit at table 1.
   const Server& server = crowd.s.server;
   int rounds = 0;
-  while (server.TableResult(1) == GameInProgress && HistoryCount(&server.TableRecord(1)) < MaxRecordedPlies) {
-    ASSERT_LT(++rounds, 5000);
+  while (server.TableResult(1) == GameInProgress) {
+    ASSERT_LT(++rounds, 5000) << HistoryCount(&server.TableRecord(1)) << " plies";
     for (ScriptedClient*& f : crowd.fuzzers) crowd.Garbage(f);
     crowd.Play(crowd.agents[1 + rounds % 2]);
     crowd.Pump();

@@ -80,7 +80,7 @@ TEST(Server, SeatingOffersAndResults) {
   RunScenario({{1, 6, One, "0123:3=<Ann is Ready to Play>;17=Ann"}, {1, 6, One, ""}, {2, 6, One, Seated},
                {3, 6, One, ""}, {3, 7, One, ""}, {3, 8, One, ""}, {3, 14, One, ""}, {3, 4, Move(1, "e2-e4 "), ""},
                {1, 4, Move(1, "e2-e4 "), "0123:4=e2-e4 "},
-               {1, 4, Move(1, "d2-d4 "), ""}, // not White's turn
+               {1, 4, Move(1, "e7-e5 "), ""}, // not White's turn
                {2, 4, Move(1, "e7-e5 "), ""}, // not the mover's colour
                {2, 4, Move(2, "e7-e4 "), ""}, // illegal
                {2, 4, Move(2, "e7-e5 "), "0123:4=e7-e5 "},
