@@ -1,8 +1,6 @@
 // The client's handling of the server's messages and of the opponent's setup messages.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "board/gameend.h"
 #include "game/controller.h"
 #include "net/client.h"
@@ -22,13 +20,6 @@ std::string Record() {
   std::string text;
   for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
   return text;
-}
-
-// The values as one text, each followed by '|'.
-std::string Fields(const auto&... values) {
-  std::ostringstream out;
-  ((out << values << '|'), ...);
-  return out.str();
 }
 
 void StartFrom(int colour, const char* moves, int state) {
@@ -73,8 +64,10 @@ TEST(NetClient, HandlesEachServerMessage) {
     if (c.browsing) PositionAtPly(gamePosition, 1);
     shown->infoTexts.clear();
     ClientHandle(c.type, c.payload);
-    EXPECT_EQ(Fields(Record(), GamePositionAtEnd(), gameState, whiteUsed, blackUsed, shown->LastInfo()),
-              Fields(c.record, true, c.stateAfter, c.white, c.black, c.info)) << int(c.type) << " " << c.before;
+    EXPECT_EQ(std::tuple(Record(), GamePositionAtEnd(), gameState.load(), whiteUsed.load(), blackUsed.load(),
+                         shown->LastInfo()),
+              std::tuple(std::string(c.record), true, c.stateAfter, c.white, c.black, std::string(c.info)))
+        << int(c.type) << " " << c.before;
   }
   EXPECT_EQ(netClient.netMinutes * 100 + netClient.netSeconds, 502) << "the table's time control";
   EXPECT_EQ(shown->messages.size(), 1u) << "only the mated player is told";

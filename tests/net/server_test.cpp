@@ -83,8 +83,7 @@ TEST(Server, SeatingOffersAndResults) {
                {1, 4, Move(1, "e7-e5 "), ""}, // not White's turn
                {2, 4, Move(1, "e7-e5 "), ""}, // not the mover's colour
                {2, 4, Move(2, "e7-e4 "), ""}, // illegal
-               {2, 4, Move(2, "e7-e5 "), "0123:4=e7-e5 "},
-               {1, 7, One, "0123:3=<Ann requests a Draw!>"},
+               {2, 4, Move(2, "e7-e5 "), "0123:4=e7-e5 "}, {1, 7, One, "0123:3=<Ann requests a Draw!>"},
                {1, 4, Move(1, "Ng1-f3 "), "0123:4=Ng1-f3 "}, // a move clears the offer
                {2, 7, One, "0123:3=<Bob requests a Draw!>"}, {1, 7, One, "0123:7"},
                {State, 0, {}, "Host@0/4 Ann@0/1 Bob@0/2 Cy@0/4 t0:1,2,2 r3 5/5 1. e2-e4  e7-e5  \n2. Ng1-f3 |"},

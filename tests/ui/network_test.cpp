@@ -40,9 +40,9 @@ protected:
       if (frame.type == type) text += std::string(PayloadText(frame.payload, type == 4 ? 4 : 0)) + end;
     return text;
   }
-  std::unique_ptr<ScriptedClient> Peer(const char* name, std::uint16_t port) {
+  std::unique_ptr<ScriptedClient> Peer(const char* name) {
     auto peer = std::make_unique<ScriptedClient>([] { QTest::qWait(2); });
-    EXPECT_TRUE(peer->Connect(port) && peer->Send(5, TextPayload(name)) && peer->Send(1, ShortPayload(0)));
+    EXPECT_TRUE(peer->Connect(OwnServer()->Port()) && peer->Send(5, TextPayload(name)));
     return peer;
   }
   void PeerMoves(ScriptedClient& peer, const std::string& text) {
@@ -58,10 +58,9 @@ protected:
 
 TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   ASSERT_TRUE(StartServerCommand(0));
-  const std::uint16_t port = OwnServer()->Port();
   EXPECT_EQ(window->windowTitle().toStdString(), NetServerTitle);
   EXPECT_TRUE(window->Chat() && !Enabled(command::NetConnect) && Enabled(command::NetDisconnect));
-  auto bob = Peer("Bob", port), olga = Peer("Olga", port);
+  auto bob = Peer("Bob"), olga = Peer("Olga");
   Trigger(command::NetNewGame);
   bob->Send(6, ShortPayload(1));
   ASSERT_TRUE(WaitUntil([this] { return Dialog() != nullptr; }));
@@ -108,11 +107,10 @@ TEST_F(NetworkWindow, ServesAGameAgainstAScriptedOpponent) {
   ASSERT_TRUE(WaitUntil([] { return gameState == GameInProgress && controller.boardFlipped; }));
   EXPECT_TRUE(WaitUntil([&] { return Heard(*bob, 10, "|") == setup + "r\x01|r\x01|"; })) << "no change while ready";
   // Bob's request (if any) reaches this side, which answers: a draw, continued, resigned, continued.
+  const char* goOn = "<Bob requests to Continue Game!>";
   const struct { std::uint8_t type; const char* request; int command, state; } agreements[] = {
-      {7, "<Bob requests a Draw!>", command::NetDraw, GameDrawn},
-      {14, "<Bob requests to Continue Game!>", command::NetContinue, GameInProgress},
-      {0, "", command::NetResign, WhiteWon},
-      {14, "<Bob requests to Continue Game!>", command::NetContinue, GameInProgress}};
+      {7, "<Bob requests a Draw!>", command::NetDraw, GameDrawn}, {14, goOn, command::NetContinue, GameInProgress},
+      {0, "", command::NetResign, WhiteWon}, {14, goOn, command::NetContinue, GameInProgress}};
   for (const auto& a : agreements) {
     if (a.type) bob->Send(a.type, ShortPayload(1));
     EXPECT_TRUE(!a.type || WaitUntil([&] { return Text("info") == a.request; })) << a.request;
