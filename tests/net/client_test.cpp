@@ -11,10 +11,8 @@
 #include "support/recordingfrontend.h"
 #include "support/scriptedclient.h"
 
-namespace kestrin {
+namespace kestrin::test {
 namespace {
-
-using test::MovePayload;
 
 std::string Record() {
   std::string text;
@@ -37,7 +35,6 @@ void StartFrom(int colour, const char* moves, int state) {
 TEST(NetClient, HandlesEachServerMessage) {
   test::RecordingScope shown;
   const auto t1234 = EncodeTime(1234), t0 = EncodeTime(0);
-  const Payload table{133, 130, 1, 3, 1, 1, 1, 1}; // 5 + 2, White 2.40 s used, Black none
   // This copy's colour, the game before (browsing: looking at its first position), the message, and after it.
   const struct {
     int colour; const char* before; bool browsing; int state; std::uint8_t type; Payload payload;
@@ -57,7 +54,8 @@ TEST(NetClient, HandlesEachServerMessage) {
       {1, "1. e4", false, 2, 14, TextPayload(""), "e2-e4 ", 4, 0, 0, "CONTINUE: The players have agreed to continue"},
       {4, "1. d4", false, 4, 12, TextPayload("1. e2-e4  e7-e5  \n2. Ng1-f3 "), "e2-e4 e7-e5 Ng1-f3", 4, 700, 700, ""},
       {4, "1. e4", false, 4, 6, TextPayload(""), "", 4, 0, 0, "The Game Begins.."},
-      {4, "", false, 4, 21, table, "", 4, 240, 0, ""},
+      // The table's time: 5 + 2, White 2.40 s used, Black none.
+      {4, "", false, 4, 21, Payload{133, 130, 1, 3, 1, 1, 1, 1}, "", 4, 240, 0, ""},
   };
   for (const auto& c : cases) {
     StartFrom(c.colour, c.before, c.state);
@@ -104,4 +102,4 @@ TEST(NetSetup, OpponentsMessages) {
 }
 
 } // namespace
-} // namespace kestrin
+} // namespace kestrin::test

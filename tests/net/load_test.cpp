@@ -35,11 +35,8 @@ struct Crowd {
 
   Crowd(int players, int fuzzerCount) : agents(static_cast<std::size_t>(players) + 1), fuzzers(fuzzerCount) {
     for (std::size_t i = 1; i < agents.size(); ++i) agents[i].link = &s.Connect("P" + std::to_string(i));
-    for (std::size_t i = 0; i < agents.size(); ++i) {
-      Send(agents[i], 1, ShortPayload(static_cast<std::uint8_t>((i + 1) / 2 % TableCount)));
-      Pump();
-      Send(agents[i], 6, ShortPayload(1));
-    }
+    for (std::size_t i = 0; i < agents.size(); ++i) // one at a time, so that seats go in this order
+      Send(agents[i], 1, ShortPayload((i + 1) / 2 % TableCount)), Send(agents[i], 6, ShortPayload(1)), Pump();
   }
   void Send(Agent& a, std::uint8_t type, const Payload& p) {
     if (type == 1 && p[0] < TableCount) a.joining = p[0];
@@ -85,9 +82,7 @@ struct Crowd {
   }
   // A random act: mostly a move, else chat, offers, sitting, joining, getting up or reconnecting.
   void Act(Agent& a) {
-    const int r = static_cast<int>(random() % 1000);
-    static const std::uint8_t kinds[] = {2, 6, 6, 6, 7, 14, 1, 1, 8};
-    const std::uint8_t type = kinds[r % 9];
+    const int r = static_cast<int>(random() % 1000), type = std::array{2, 6, 6, 6, 7, 14, 1, 1, 8}[r % 9];
     if (r < 700) Play(a);
     else if (r < 996) Send(a, type, type == 2 ? TextPayload("hello") : ShortPayload(type == 1 ? random() % 8 : 1));
     else if (r < 998 || !a.link) Send(a, 20, TextPayload(""));
@@ -141,9 +136,8 @@ TEST(NetFuzz, GarbageBesideARealGame) {
   Crowd crowd(2, 8);
   // Players 1 and 2 sit at table 1.
   const Server& server = crowd.s.server;
-  int rounds = 0;
-  while (server.TableResult(1) == GameInProgress) {
-    ASSERT_LT(++rounds, 5000) << HistoryCount(&server.TableRecord(1)) << " plies";
+  for (int rounds = 1; server.TableResult(1) == GameInProgress; ++rounds) {
+    ASSERT_LT(rounds, 5000) << HistoryCount(&server.TableRecord(1)) << " plies";
     for (ScriptedClient*& f : crowd.fuzzers) crowd.Garbage(f);
     crowd.Play(crowd.agents[1 + rounds % 2]);
     crowd.Pump();

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "net/wire.h"
 
 namespace kestrin {
@@ -30,10 +33,7 @@ TEST(Wire, FramesComeWholeFromAnySplitAndBadLengthsBreakTheStream) {
   const std::vector<Frame> frames = {{2, TextPayload("hi")}, {3, {}}, {12, Payload(6000, 'm')},
                                      {12, Payload(MaxFrameLength - 3, 'z')}};
   Bytes stream;
-  for (const Frame& f : frames) {
-    const Bytes b = EncodeFrame(f.type, f.payload);
-    stream.insert(stream.end(), b.begin(), b.end());
-  }
+  for (const Frame& f : frames) std::ranges::copy(EncodeFrame(f.type, f.payload), std::back_inserter(stream));
   const std::size_t tooLong = MaxFrameLength + 1;
   const std::vector<Bytes> badHeads = {{128, 128}, {130, 128}, {127, 127},
                                        {std::uint8_t((tooLong & 0xFF) + 128), std::uint8_t((tooLong >> 8) + 128)}};

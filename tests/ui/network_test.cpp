@@ -47,8 +47,7 @@ protected:
   }
   void PeerMoves(ScriptedClient& peer, const std::string& text) {
     peer.Send(4, MovePayload(NetWhite, text));
-    const int plies = HistoryCount() + 1;
-    EXPECT_TRUE(WaitUntil([plies] { return HistoryCount() == plies; })) << text;
+    EXPECT_TRUE(WaitUntil([plies = HistoryCount() + 1] { return HistoryCount() == plies; })) << text;
   }
   SetupDialog* Dialog() { return window->NetViewOfWindow()->Setup(); }
   void Press(const char* name) { Dialog()->findChild<QAbstractButton*>(name)->click(); }
