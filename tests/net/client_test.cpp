@@ -14,12 +14,6 @@
 namespace kestrin::test {
 namespace {
 
-std::string Record() {
-  std::string text;
-  for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
-  return text;
-}
-
 void StartFrom(int colour, const char* moves, int state) {
   test::ResetGame();
   SetClockSource([] { return std::int64_t{1000}; });

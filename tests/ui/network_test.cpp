@@ -18,16 +18,11 @@
 #include "ui/netdialogs.h"
 #include "ui/sidepanel.h"
 #include "ui/socketnotifier.h"
+#include "support/gamereset.h"
 #include "windowtest.h"
 
 namespace kestrin::test {
 namespace {
-
-std::string Record() {
-  std::string text;
-  for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
-  return text;
-}
 
 class NetworkWindow : public WindowTest {
 protected:

@@ -20,16 +20,11 @@
 #include "search/output.h"
 #include "ui/bookdialog.h"
 #include "ui/sidepanel.h"
+#include "support/gamereset.h"
 #include "windowtest.h"
 
 namespace kestrin::test {
 namespace {
-
-std::string Record() {
-  std::string text;
-  for (int ply = 1; ply <= HistoryCount(); ++ply) text += PlyText(gameHistory, ply);
-  return text;
-}
 
 TEST_F(WindowTest, ClipboardCopiesAndPastes) {
   QClipboard* clipboard = QApplication::clipboard();
