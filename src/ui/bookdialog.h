@@ -17,6 +17,9 @@ class QPushButton;
 
 namespace kestrin {
 
+// The information line after a build was cancelled.
+constexpr const char* BookBuildCancelledText = "Book build cancelled: the book is as it was.";
+
 class BookDialog : public QDialog {
   Q_OBJECT
 public:
