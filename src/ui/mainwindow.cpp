@@ -262,7 +262,7 @@ void MainWindow::Shutdown() {
   if (netGame) LeaveNetworkMode(true);
   // The engine stops before the settings are written: a search must not outlive the window.
   StopEngineThread();
-  WriteSettings();
+  if (writeSettings) WriteSettings();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

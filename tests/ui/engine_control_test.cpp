@@ -35,18 +35,17 @@ TEST_F(WindowTest, TheComputerMovesAfterAnInterruption) {
   WriteFileBytes("many.pgn", many);
   const QString manyPath = QString::fromStdString(home->Path("many.pgn"));
   BookDialog dialog(window.get());
-  // Each interruption comes while the computer thinks about White's move; `info` is what the
-  // panel tells afterwards (empty: the computer's own texts).
-  const struct { const char* name; std::function<void()> interrupt; const char* info; } cases[] = {
-      {"Analyze", [this] { Trigger(command::Analyze); }, ""},
-      {"Clear Hash", [this] { Trigger(command::ClearHash); }, ""},
+  // Each interruption comes while the computer thinks about White's move.
+  const struct { const char* name; std::function<void()> interrupt; } cases[] = {
+      {"Analyze", [this] { Trigger(command::Analyze); }},
+      {"Clear Hash", [this] { Trigger(command::ClearHash); }},
       {"a book build cancelled", [this, &dialog, &manyPath] {
          dialog.StartBuild(manyPath);
          ASSERT_TRUE(WaitUntil([this] { return IsNumber(window->Panel()->Info()); })) << "the games counted";
          for (QPushButton* b : dialog.findChildren<QPushButton*>())
            if (b->text() == "Cancel") b->click();
          ASSERT_TRUE(WaitUntil([&dialog] { return !dialog.Building(); }, 60000));
-       }, BookBuildCancelledText}};
+       }}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     SetUpPosition(Middlegame);
@@ -55,11 +54,8 @@ TEST_F(WindowTest, TheComputerMovesAfterAnInterruption) {
     Trigger(command::ComputerWhite);
     ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && search.nodeCount > 0; }));
     c.interrupt();
-    if (*c.info) {
-      EXPECT_EQ(window->Panel()->Info().toStdString(), c.info);
-    }
     EXPECT_TRUE(WaitForPly(2)) << "the computer has not moved";
-    EXPECT_FALSE(IsNumber(window->Panel()->Info()));
+    EXPECT_FALSE(IsNumber(window->Panel()->Info())) << "a count of games read is no news of this game";
   }
 }
 

@@ -146,6 +146,7 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
       if (c.cancel && b->text() == "Cancel") b->click();
     ASSERT_TRUE(WaitUntil([&dialog] { return !dialog.Building(); }, 60000));
     EXPECT_EQ(dialog.LastResult(), c.result) << c.file;
+    if (c.cancel) EXPECT_EQ(window->Panel()->Info().toStdString(), BookBuildCancelledText);
     if (c.added < 0) {
       EXPECT_EQ(std::memcmp(before.get(), &openingBook, sizeof openingBook), 0) << c.file;
       if (!c.blocked) EXPECT_EQ(std::memcmp(&board, &gamePosition, sizeof board), 0) << c.file << ": the board stays";
@@ -171,6 +172,7 @@ TEST_F(WindowTest, FilesThatHoldNoGameOrNoBook) {
   WriteFileBytes("start.pgn", "[Event \"Kestrin Chess Game\"]\n[Result \"*\"]\n\n\n\n");
   HumanSide = 3;
   Move(4, 6, 4, 4);
+  BookAdd(GamePositionNow(), 2, true);
   ASSERT_TRUE(BookSave("mine.kcb", 0));
   BookCreate(); // loading it back fills the book again
   const struct { int command; const char* file; bool refused; } cases[] = {
