@@ -159,6 +159,7 @@ void StartStop() {
 EngineStop StopEngine() {
   EngineStop stopped;
   if (EngineBusy != 0) {
+    stopped.interrupted = true;
     stopped.analysing = EngineBusy == 1 && AnalyseRequest == 1;
     AbortFlag = 3;
     WaitForEngine();
@@ -168,7 +169,7 @@ EngineStop StopEngine() {
 
 void ResumeEngine(const EngineStop& stopped) {
   if (stopped.analysing) StartEngine(1);
-  else if (EnginesTurn()) StartEngine(0);
+  else if (stopped.interrupted && EnginesTurn()) StartEngine(0);
 }
 
 void WithEngineStopped(const std::function<void()>& work) {

@@ -58,10 +58,12 @@ void SetMode(int humanSide);
 void StartStop();
 // What the engine was doing when it was stopped.
 struct EngineStop {
+  bool interrupted = false; // it was searching, pondering or analysing
   bool analysing = false;
 };
 // Stops the engine without playing and waits for it; ResumeEngine takes up afterwards what it
-// was doing: the analysis again, or, when it is the computer's turn, the computer's move.
+// was doing: the analysis again, or, when it is then the computer's turn, the computer's move
+// (an engine that was idle stays idle).
 // Every command that interrupts the engine goes through these two, so that a computer whose
 // search was stopped always moves.
 EngineStop StopEngine();
