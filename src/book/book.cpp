@@ -205,16 +205,17 @@ int BookLookup(const Position& position) {
 
 namespace {
 
-// A book file holds hand values (-2..2) and built positions (0): a value no book entry can
-// carry marks a file of another kind, whose bytes would be merged as thousands of junk
-// positions. Leaves the file at its start.
+// A book file holds hand values (-2..2), built positions (0) and at most modest occurrence
+// counts (100 + k): a value far outside that marks a file of another kind, whose bytes would
+// be merged as thousands of junk positions. Text has values of 2560 and more in every record,
+// random bytes mostly. Leaves the file at its start.
 bool HoldsBookRecords(std::FILE* file, long long records) {
-  constexpr int LargestBookValue = 99; // 100 and above are counts, never written
+  constexpr int LowestValue = -99, HighestValue = 1099;
   unsigned char record[BookRecordSize];
   bool book = true;
   for (; book && records > 0 && std::fread(record, 1, BookRecordSize, file) == BookRecordSize; --records) {
     const int value = static_cast<i16>(GetU16(record + 6));
-    book = value >= -LargestBookValue && value <= LargestBookValue;
+    book = value >= LowestValue && value <= HighestValue;
   }
   return std::fseek(file, 0, SEEK_SET) == 0 && book;
 }
