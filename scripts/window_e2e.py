@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end run of the kestrin window on a virtual X server: 1.e4 by two clicks, the
-computer's reply appears on the board, closing the window writes Kchess.dft.
+computer's reply appears on the board; with the book cleared the computer takes White and
+Game > Analyze interrupts its think, after which its move still appears; closing the window
+writes Kchess.dft.
 usage: scripts/window_e2e.py [BUILD_DIR] [--screenshot OUT.png]
 Needs Xvfb, xdotool and xwd (Debian: xvfb xdotool x11-apps)."""
 import os
@@ -86,6 +88,27 @@ def main():
         start = {k: v for k, v in before.items() if k[1] in black_half}
         wait_for(lambda: squares(black_half) != start, 30, "the computer's reply")
         print("window test: 1.e4 played by clicks, the computer replied")
+
+        def keys(*names):
+            subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
+            for name in names:
+                subprocess.run(["xdotool", "key", "--window", window, name], check=True)
+                time.sleep(0.4)
+
+        # Book > Clear Opening Book, answered Yes: the computer's next move is thought, not looked up.
+        keys("alt+b", "Down", "Down", "Return")
+        time.sleep(0.5)
+        subprocess.run(["xdotool", "key", "Return"], check=True)
+        time.sleep(0.5)
+        white_half = range(4, 8)
+        thinking = squares(white_half)
+        keys("alt+g", "w")  # Computer Plays White: it is White's move
+        time.sleep(2)
+        if squares(white_half) != thinking:
+            fail("the computer moved before Analyze could interrupt its think")
+        keys("alt+g", "a")  # Analyze while the computer thinks
+        wait_for(lambda: squares(white_half) != thinking, 60, "the computer's move after Analyze")
+        print("window test: Analyze during the computer's think, then its move appeared")
         if shot:
             time.sleep(0.5)
             width, height, pixel = dump(window, image)

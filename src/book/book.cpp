@@ -203,6 +203,25 @@ int BookLookup(const Position& position) {
   return BookLookupKeys(ComputeHashKey(position), ComputeHashLock(position));
 }
 
+namespace {
+
+// A book file holds hand values (-2..2), built positions (0) and at most modest occurrence
+// counts (100 + k): a value far outside that marks a file of another kind, whose bytes would
+// be merged as thousands of junk positions. Text has values of 2560 and more in every record,
+// random bytes mostly. Leaves the file at its start.
+bool HoldsBookRecords(std::FILE* file, long long records) {
+  constexpr int LowestValue = -99, HighestValue = 1099;
+  unsigned char record[BookRecordSize];
+  bool book = true;
+  for (; book && records > 0 && std::fread(record, 1, BookRecordSize, file) == BookRecordSize; --records) {
+    const int value = static_cast<i16>(GetU16(record + 6));
+    book = value >= LowestValue && value <= HighestValue;
+  }
+  return std::fseek(file, 0, SEEK_SET) == 0 && book;
+}
+
+} // namespace
+
 int BookLoad(const char* fileName) {
   long long size = 0;
   std::FILE* file = OpenRegularFile(fileName, FileAccess::Read, &size);
@@ -217,6 +236,11 @@ int BookLoad(const char* fileName) {
   }
   // No more records than the file held when opened.
   long long records = size / static_cast<long long>(BookRecordSize);
+  if (!HoldsBookRecords(file, records)) {
+    std::fclose(file);
+    ShowMessage("Error Loading Opening Book", "Not a Book File");
+    return 0;
+  }
   int kept = 0;
   bool full = false;
   MergeIndex index;

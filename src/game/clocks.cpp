@@ -7,6 +7,7 @@
 #include "net/client.h"
 #include "notation/history.h"
 #include "platform/clock.h"
+#include "search/engine.h"
 #include "search/limits.h"
 
 namespace kestrin {
@@ -18,13 +19,15 @@ int shownWhiteUsed = -1, shownBlackUsed = -1, shownPlies = -1;
 
 } // namespace
 
-ClockFace ComputeClocks(int plies, int whiteUsedHundredths, int blackUsedHundredths, std::int64_t runningMs,
-                        int minutes, int increment) {
+ClockFace ComputeClocks(int firstPly, int lastPly, int whiteUsedHundredths, int blackUsedHundredths,
+                        std::int64_t runningMs, int minutes, int increment) {
   long long white = whiteUsedHundredths, black = blackUsedHundredths;
-  (plies % 2 == 0 ? white : black) += runningMs / 10;
+  (SideToMoveAfter(firstPly, lastPly) == White ? white : black) += runningMs / 10;
   const long long game = 60LL * minutes;
-  const long long whiteLeft = (plies + 1) / 2 * static_cast<long long>(increment) + game - white / 100;
-  const long long blackLeft = plies / 2 * static_cast<long long>(increment) + game - black / 100;
+  const long long whiteLeft =
+      MovesMadeBy(White, firstPly, lastPly) * static_cast<long long>(increment) + game - white / 100;
+  const long long blackLeft =
+      MovesMadeBy(Black, firstPly, lastPly) * static_cast<long long>(increment) + game - black / 100;
   auto clamp = [](long long seconds) { return static_cast<int>(seconds < 0 ? 0 : seconds > 2000000000 ? 2000000000 : seconds); };
   return {clamp(whiteLeft), clamp(white / 100), clamp(blackLeft), clamp(black / 100)};
 }
@@ -38,10 +41,11 @@ std::string ClockText(int seconds) {
 bool UpdateClocks(std::array<std::string, 4>& texts) {
   if (gameState != GameInProgress) return false;
   const int plies = HistoryCount();
+  const int firstPly = StartPly();
   // A network game runs on its table's time control.
   const bool net = netGame != 0;
   const ClockFace face =
-      ComputeClocks(plies, whiteUsed, blackUsed, ClockMilliseconds() - turnStart,
+      ComputeClocks(firstPly, plies, whiteUsed, blackUsed, ClockMilliseconds() - turnStart,
                     net ? netClient.netMinutes : searchSettings.timeMinutes.load(),
                     net ? netClient.netSeconds : searchSettings.timeIncrement.load());
   if (net) CheckLocalFlag(face.whiteRemaining, face.blackRemaining);

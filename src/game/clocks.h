@@ -14,12 +14,12 @@ struct ClockFace {
   int blackUsed;
 };
 
-// After `plies` half-moves, with the stored used times (hundredths) and `runningMs` charged
-// to the side to move so far, under a time control of `minutes` plus `increment` seconds per
-// move. A side that has made k moves has k increments on top of the game time; negative
-// remaining times show as 0.
-ClockFace ComputeClocks(int plies, int whiteUsedHundredths, int blackUsedHundredths, std::int64_t runningMs,
-                        int minutes, int increment);
+// For a record from ply `firstPly` (the start position's) to `lastPly` (0: no move yet), with
+// the stored used times (hundredths) and `runningMs` charged to the side to move so far, under
+// a time control of `minutes` plus `increment` seconds per move. A side that has made k moves
+// has k increments on top of the game time; negative remaining times show as 0.
+ClockFace ComputeClocks(int firstPly, int lastPly, int whiteUsedHundredths, int blackUsedHundredths,
+                        std::int64_t runningMs, int minutes, int increment);
 
 // "%d:%.2d": minutes and seconds.
 std::string ClockText(int seconds);

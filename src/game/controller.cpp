@@ -156,16 +156,26 @@ void StartStop() {
   CurrentFrontend().RefreshPanel(true);
 }
 
-void WithEngineStopped(const std::function<void()>& work) {
-  const int busy = EngineBusy;
-  const bool analysing = busy == 1 && AnalyseRequest == 1;
-  if (busy != 0) {
+EngineStop StopEngine() {
+  EngineStop stopped;
+  if (EngineBusy != 0) {
+    stopped.interrupted = true;
+    stopped.analysing = EngineBusy == 1 && AnalyseRequest == 1;
     AbortFlag = 3;
     WaitForEngine();
   }
+  return stopped;
+}
+
+void ResumeEngine(const EngineStop& stopped) {
+  if (stopped.analysing) StartEngine(1);
+  else if (stopped.interrupted && EnginesTurn()) StartEngine(0);
+}
+
+void WithEngineStopped(const std::function<void()>& work) {
+  const EngineStop stopped = StopEngine();
   work();
-  if (analysing) StartEngine(1);
-  else if (busy == 1) StartEngine(0);
+  ResumeEngine(stopped);
 }
 
 bool RunCommand(int id) {
@@ -191,8 +201,15 @@ bool RunCommand(int id) {
     SetMode(id == command::ComputerBlack ? 1 : id == command::ComputerWhite ? 2 : id == command::TwoPlayer ? 3 : 4);
     return true;
   case command::Analyze:
-    if (EngineBusy == 1) AbortFlag = 3;
-    else StartEngine(1);
+    if (EngineBusy == 1) {
+      // Stops the analysis, or the computer's search, which then starts again and moves.
+      EngineStop stopped = StopEngine();
+      if (stopped.analysing) ShowFinalInfo(search.previousScore, search.iterationDepth);
+      stopped.analysing = false;
+      ResumeEngine(stopped);
+    } else {
+      StartEngine(1);
+    }
     return true;
   case command::ResetClock:
     if (connected) return true;

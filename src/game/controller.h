@@ -56,8 +56,20 @@ bool RunCommand(int id);
 void SetMode(int humanSide);
 // The side panel's "Start/Stop": the computer takes the side to move, or moves at once.
 void StartStop();
-// Stops the engine (a running analysis or search is taken up again afterwards) around work
-// that must not overlap a search: a new table, a cleared table, another book.
+// What the engine was doing when it was stopped.
+struct EngineStop {
+  bool interrupted = false; // it was searching, pondering or analysing
+  bool analysing = false;
+};
+// Stops the engine without playing and waits for it; ResumeEngine takes up afterwards what it
+// was doing: the analysis again, or, when it is then the computer's turn, the computer's move
+// (an engine that was idle stays idle).
+// Every command that interrupts the engine goes through these two, so that a computer whose
+// search was stopped always moves.
+EngineStop StopEngine();
+void ResumeEngine(const EngineStop& stopped);
+// Stops the engine around work that must not overlap a search (a new table, a cleared table,
+// another book) and resumes it afterwards.
 void WithEngineStopped(const std::function<void()>& work);
 
 // The browsing buttons of the side panel (ids 103, 105, 125, 126, 106, 104) and a click on

@@ -72,6 +72,19 @@ void ClearHistory(GameHistory* target) {
 
 int HistoryCount(const GameHistory* history) { return LoadCount(history ? *history : gameHistory); }
 
+int MovesMadeBy(int side, int firstPly, int lastPly) {
+  if (firstPly < 1 || lastPly < firstPly) return 0;
+  // Odd plies in firstPly..lastPly for White, even ones for Black.
+  const int parity = side == White ? 1 : 0;
+  auto upTo = [parity](int ply) { return (ply + parity) / 2; };
+  return upTo(lastPly) - upTo(firstPly - 1);
+}
+
+int SideToMoveAfter(int firstPly, int lastPly) {
+  const int next = lastPly >= firstPly ? lastPly + 1 : firstPly;
+  return next % 2 == 1 ? White : Black;
+}
+
 std::string_view PlyText(const GameHistory& history, int ply) {
   if (ply < 1 || ply > HistorySlots) return {};
   const char* slot = history.slots[ply - 1];

@@ -42,6 +42,11 @@ void RecordMove(GameHistory* history, const MoveList& list, int index, const Pos
 void ClearHistory(GameHistory* history);
 
 int HistoryCount(const GameHistory* history = nullptr);
+// A record's plies run from its start position's ply `firstPly` to the last ply recorded,
+// `lastPly` (0: none yet); odd plies are White's moves, even ones Black's, so a game set up
+// with Black to move begins with Black. The moves `side` has made, and the side to move now.
+int MovesMadeBy(int side, int firstPly, int lastPly);
+int SideToMoveAfter(int firstPly, int lastPly);
 // The text of ply `ply` (blanks included), "" outside the record's slots.
 std::string_view PlyText(const GameHistory& history, int ply);
 // The text of the last recorded ply, "" when nothing is recorded.

@@ -338,6 +338,23 @@ int ReadPgnGame(char* buffer, std::FILE* file, PgnGameInfo& info) {
   }
 }
 
+namespace {
+
+// Whether what the reader found is a game: a tag it knows, or at least one move that fits.
+// Bytes of another kind of file would otherwise replace the game with an empty one.
+bool HoldsGame(const char* moveText, const PgnGameInfo& info) {
+  for (const char* field : {info.white, info.black, info.event, info.result, info.timeControl})
+    if (std::strcmp(field, "X") != 0) return true;
+  if (info.fen[0] || info.currentPly != -1) return true;
+  Position scratch;
+  SetStartPosition(scratch);
+  auto history = std::make_unique<GameHistory>();
+  ClearHistory(history.get());
+  return PlayMoveTextBlock(moveText, scratch, history.get()) > 0;
+}
+
+} // namespace
+
 int LoadPgnGame(const char* fileName, int gameNumber, int showInformation) {
   std::FILE* file = OpenRegularFile(fileName, FileAccess::Read);
   if (!file) return 0;
@@ -350,6 +367,10 @@ int LoadPgnGame(const char* fileName, int gameNumber, int showInformation) {
     ++loaded;
   }
   std::fclose(file);
+  if (!HoldsGame(buffer.get(), info)) {
+    SetInfoText("No game found in this file.");
+    return 0;
+  }
 
   NewGame(false);
   if (info.fen[0]) PositionFromFen(info.fen, std::strlen(info.fen));

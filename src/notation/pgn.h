@@ -64,7 +64,8 @@ int ReadPgnGame(char* buffer, std::FILE* file, PgnGameInfo& info);
 
 // Replaces the game with game `gameNumber` of the file (the last one when the file holds
 // fewer), set to its "Current Ply" when it has one; with `showInformation` 1 its tags are
-// shown. Returns the number of the game loaded, or 0 when the file cannot be opened.
+// shown. Returns the number of the game loaded, or 0 when the file cannot be opened or holds
+// no game (no known tag, no move that fits: the game stays and the information line says so).
 int LoadPgnGame(const char* fileName, int gameNumber, int showInformation);
 
 // Plays and records, on the game position and in the main record, every move of a PGN move

@@ -11,6 +11,7 @@
 #include "notation/history.h"
 #include "notation/newgame.h"
 #include "notation/transcript.h"
+#include "platform/clock.h"
 #include "platform/frontend.h"
 #include "search/limits.h"
 #include "search/searchstate.h"
@@ -25,6 +26,7 @@ std::atomic<int> EngineBusy{0};
 std::atomic<int> AnalyseRequest{0};
 std::atomic<int> HumanSide{1};
 Position PonderPosition;
+std::atomic<int> PonderMove{-1};
 
 namespace {
 
@@ -38,11 +40,6 @@ std::atomic<bool> quitRequested{false};
 Position GameSnapshot() {
   std::lock_guard<std::mutex> lock(GameMutex());
   return gamePosition;
-}
-
-bool EnginesTurn() {
-  const int human = HumanSide;
-  return gameState == GameInProgress && human != 3 && (human == 4 || human != GameSnapshot().sideToMove);
 }
 
 void JudgeGameWithMessages() {
@@ -61,6 +58,7 @@ void Ponder() {
   PromotionChoice = Queen;
   Position local;
   bool predicted = false;
+  int from = 0, to = 0;
   {
     std::lock_guard<std::mutex> lock(GameMutex());
     local = gamePosition;
@@ -68,8 +66,8 @@ void Ponder() {
     const u32* row = search.pvTable[1];
     if (row[0] >= 2) {
       static const int kingFrom[4] = {E1, E1, E8, E8};
-      int from = row[2] & 0xFF;
-      const int to = (row[2] >> 8) & 0xFF;
+      from = row[2] & 0xFF;
+      to = (row[2] >> 8) & 0xFF;
       if (from >= CastleWhiteShort && from <= CastleBlackLong) from = kingFrom[from - CastleWhiteShort];
       int outFrom = 0, outTo = 0;
       predicted = from >= A8 && from <= H1 && to >= A8 && to <= H1 &&
@@ -82,6 +80,9 @@ void Ponder() {
     if (predicted && !EngineBusy.compare_exchange_strong(idle, 2)) return;
     if (predicted) {
       PonderPosition = local;
+      // The panel names this move: the ponder search soon writes its own line over the one
+      // the prediction came from.
+      PonderMove = from | to << 8;
       EngineMode = 1;
     }
   }
@@ -105,6 +106,7 @@ void Ponder() {
     wake = (mode == 2 || mode == 3) && AbortFlag != 3;
     EngineMode = 0;
     ClearPosition(PonderPosition);
+    PonderMove = -1;
     EngineBusy = wake ? 1 : 0;
   }
   if (played && !WinboardMode) {
@@ -123,6 +125,8 @@ void EngineThread() {
       EngineBusy = 1;
       EngineMode = 1;
       Think(gamePosition, ThinkAnalyse, AnalysisDepth);
+      // A stopped analysis reports nothing itself; whoever stopped it may show how far it got.
+      if (AbortFlag == 3) search.searchEnd = ClockMilliseconds();
       // The mode before the busy flag: a request seeing the engine idle must not find it busy analysing.
       EngineMode = 0;
       EngineBusy = 0;
@@ -134,7 +138,6 @@ void EngineThread() {
       continue;
     }
     EngineBusy = 1;
-    const bool bothSides = HumanSide == 4;
     while (EnginesTurn() && !quitRequested) {
       const Position before = GameSnapshot();
       SetTimeTarget(before.sideToMove);
@@ -147,7 +150,9 @@ void EngineThread() {
     }
     EngineMode = 0;
     EngineBusy = 0;
-    if (bothSides && HumanSide == 4) HumanSide = 3;
+    // Self-play ends with its game, however late in the search it was chosen.
+    int both = 4;
+    if (gameState != GameInProgress) HumanSide.compare_exchange_strong(both, 3);
     const int human = HumanSide;
     if (searchSettings.ponderEnabled && AbortFlag != 3 && (human == 1 || human == 2) &&
         gameState == GameInProgress && !quitRequested)
@@ -157,9 +162,19 @@ void EngineThread() {
 
 } // namespace
 
+bool EnginesTurn() {
+  const int human = HumanSide;
+  return gameState == GameInProgress && human != 3 && (human == 4 || human != GameSnapshot().sideToMove);
+}
+
 std::mutex& GameMutex() {
   static std::mutex mutex;
   return mutex;
+}
+
+int StartPly() {
+  std::lock_guard<std::mutex> lock(GameMutex());
+  return startPosition.plyCount;
 }
 
 void StartEngineThread() {
@@ -214,7 +229,11 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
     gameState = GameInProgress;
     if (EngineMode == 1) EngineMode = std::memcmp(&gamePosition, &PonderPosition, sizeof(Position)) == 0 ? 2 : 3;
   }
-  if (!WinboardMode) ShowGameChanged();
+  if (!WinboardMode) {
+    // Whatever the information line said was said of the position before this move.
+    SetInfoText("");
+    ShowGameChanged();
+  }
   // A network opponent hears of the move before a game-over box waits for an answer here.
   if (netGame) SendNetworkMove();
   const Position now = GameSnapshot();
@@ -243,6 +262,7 @@ void NewGame(bool show) {
   {
     std::lock_guard<std::mutex> lock(GameMutex());
     ClearPosition(PonderPosition);
+    PonderMove = -1;
     ResetGameRecord();
   }
   CurrentFrontend().RefreshPanel(true);

@@ -18,10 +18,15 @@ extern std::atomic<int> AnalyseRequest; // 1: the next wake-up is for analysis
 // 1 the human plays White, 2 Black, 3 the engine moves for neither side, 4 for both.
 extern std::atomic<int> HumanSide;
 extern Position PonderPosition; // the predicted position while pondering
+// The predicted move pondered on, from-square | to-square << 8 (the king's squares for
+// castling); -1 while not pondering.
+extern std::atomic<int> PonderMove;
 
 // Guards the game position and the main record while one thread copies or changes them.
 // Held only around those copies, never during a search.
 std::mutex& GameMutex();
+// The ply of the position the game started from (odd: White began), read under the game lock.
+int StartPly();
 
 // Starts the engine thread (once); StopEngineThread ends it, for an orderly exit and for tests.
 void StartEngineThread();
@@ -29,6 +34,8 @@ void StopEngineThread();
 
 // kind 0: a move, if it is the engine's turn; kind 1: analysis of the game position.
 void StartEngine(int kind);
+// Whether the game goes on and the computer has the side to move.
+bool EnginesTurn();
 // Applies the opponent's move (squares as EnterHumanMove takes them) to the game position.
 // Returns 1 when it was legal and made.
 int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int pieceCode);

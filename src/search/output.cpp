@@ -74,11 +74,8 @@ void ShowSearchInfo() {
   }
   const Position game = GamePositionCopy();
   std::string text;
-  if (EngineBusy == 2) {
-    const u32* row = search.pvTable[1];
-    const int from = row[2] & 0xFF, to = (row[2] >> 8) & 0xFF;
-    text = "Pondering " + SquareName(from) + "-" + SquareName(to) + " \n";
-  }
+  if (const int pondered = PonderMove; EngineBusy == 2 && pondered >= 0)
+    text = "Pondering " + SquareName(pondered & 0xFF) + "-" + SquareName(pondered >> 8) + " \n";
   const u16 best = search.rootBestMove, current = search.currentRootMove;
   text += Format("Eval: %s\nKNodes: %d\nDepth: %d", ScoreText(search.rootScore).c_str(),
                  static_cast<int>(search.nodeCount / 1000), static_cast<int>(search.iterationDepth));

@@ -124,11 +124,13 @@ void SetTimeTarget(int side) {
     search.targetSeconds = static_cast<float>(fixed);
     return;
   }
-  const long long n = HistoryCount();
+  // A game set up with Black to move begins with Black: each side has the increments of its own moves.
+  const int firstPly = StartPly(), lastPly = HistoryCount();
   const long long increment = searchSettings.timeIncrement, minutes = searchSettings.timeMinutes;
   long long remaining = 2;
-  if (side == White) remaining = ((n + 1) / 2 * increment + minutes * 60) * 100 - whiteUsed;
-  else if (side == Black) remaining = (n / 2 * increment + minutes * 60) * 100 - blackUsed;
+  if (side == White || side == Black)
+    remaining = (MovesMadeBy(side, firstPly, lastPly) * increment + minutes * 60) * 100 -
+                (side == White ? whiteUsed : blackUsed);
   AllocateTime(remaining * 0.01, 0, static_cast<double>(increment));
 }
 

@@ -19,6 +19,7 @@
 #include "book/book.h"
 #include "game/controller.h"
 #include "game/dialogvalues.h"
+#include "platform/frontend.h"
 #include "search/engine.h"
 #include "search/searchstate.h"
 
@@ -131,7 +132,9 @@ BookDialog::~BookDialog() {
   // The dialog outlives its build: its last step runs here on the window thread.
   progress.cancel = true;
   while (worker.joinable() && !finished) QCoreApplication::processEvents(QEventLoop::AllEvents, PollInterval);
-  if (worker.joinable()) worker.join();
+  if (!worker.joinable()) return;
+  worker.join();
+  BuildEnded();
 }
 
 QString BookDialog::ChooseFile(bool save, const char* caption, const char* filter) {
@@ -164,8 +167,7 @@ void BookDialog::SetBuilding(bool building) {
 void BookDialog::StartBuild(const QString& fileName) {
   if (Building()) return;
   // The engine reads the book while it thinks: it is stopped before the build writes to it.
-  AbortFlag = 3;
-  WaitForEngine();
+  engineStopped = StopEngine();
   progress.cancel = false;
   progress.bytesRead = 0;
   progress.gamesRead = 0;
@@ -198,7 +200,14 @@ void BookDialog::Poll() {
   worker.join();
   SetBuilding(false);
   ShowCount();
+  BuildEnded();
   if (closeWhenDone) QDialog::reject();
+}
+
+void BookDialog::BuildEnded() {
+  // The games counted so far would be left standing as a bare number.
+  if (result == BookBuildCancelled) SetInfoText(BookBuildCancelledText);
+  ResumeEngine(engineStopped);
 }
 
 void BookDialog::reject() {

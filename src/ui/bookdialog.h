@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "book/bookbuild.h"
+#include "game/controller.h"
 
 class QCheckBox;
 class QLabel;
@@ -16,6 +17,9 @@ class QProgressBar;
 class QPushButton;
 
 namespace kestrin {
+
+// The information line after a build was cancelled.
+constexpr const char* BookBuildCancelledText = "Book build cancelled: the book is as it was.";
 
 class BookDialog : public QDialog {
   Q_OBJECT
@@ -37,6 +41,8 @@ private:
   void ShowCount();
   void Poll();
   void SetBuilding(bool building);
+  // After the build: the engine takes up its work again, and the panel tells a cancel.
+  void BuildEnded();
   QString ChooseFile(bool save, const char* caption, const char* filter);
 
   QLineEdit* fromMove;
@@ -57,6 +63,7 @@ private:
   std::atomic<bool> finished{false};
   std::atomic<int> result{0};
   bool closeWhenDone = false;
+  EngineStop engineStopped; // what the engine did before the build stopped it
 };
 
 // Opens the dialog and returns when it is closed.

@@ -117,15 +117,21 @@ void MainWindow::RunMenuCommand(int id) {
   switch (id) {
   case command::LoadPgn: {
     if (connected) break;
-    const QString name = OpenPgnName(this);
-    if (!name.isEmpty() && LoadFirstPgnGame(name.toLocal8Bit().constData())) BoardChanged(false), UpdatePanel(true);
+    const std::string name = OpenPgnName(this).toLocal8Bit().toStdString();
+    if (name.empty()) break;
+    // A loaded game may leave the computer to move: it is stopped and resumed as for any interruption.
+    int loaded = 0;
+    WithEngineStopped([&] { loaded = LoadFirstPgnGame(name.c_str()); });
+    if (loaded) BoardChanged(false), UpdatePanel(true);
     break;
   }
   case command::NextPgnGame:
   case command::PreviousPgnGame:
     if (connected || pgnFileName.empty()) break;
-    if (id == command::NextPgnGame) LoadNextPgnGame();
-    else LoadPreviousPgnGame();
+    WithEngineStopped([id] {
+      if (id == command::NextPgnGame) LoadNextPgnGame();
+      else LoadPreviousPgnGame();
+    });
     BoardChanged(false);
     UpdatePanel(true);
     break;
@@ -262,7 +268,7 @@ void MainWindow::Shutdown() {
   if (netGame) LeaveNetworkMode(true);
   // The engine stops before the settings are written: a search must not outlive the window.
   StopEngineThread();
-  WriteSettings();
+  if (writeSettings) WriteSettings();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -46,6 +46,8 @@ public:
   void NetworkModeChanged();
   // Places and sizes the window as at start-up: the board's client area 766 x 540 at (10, 1).
   void SizeToDefault();
+  // Closing leaves "Kchess.dft" as it is: what a developer's measurement changed is not the user's.
+  void KeepSettingsFile() { writeSettings = false; }
 
 protected:
   void closeEvent(QCloseEvent* event) override;
@@ -69,6 +71,7 @@ private:
   std::unique_ptr<WindowNetView> netView;
   QTimer clockTimer;
   bool shutDown = false;
+  bool writeSettings = true;
 };
 
 } // namespace kestrin

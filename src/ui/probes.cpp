@@ -43,6 +43,7 @@ double MillisecondsSinceProcessStart() {
 } // namespace
 
 void ProbeStartup(MainWindow& window) {
+  window.KeepSettingsFile();
   auto reported = std::make_shared<bool>(false);
   QObject::connect(window.Board(), &BoardView::Painted, &window, [&window, reported] {
     if (*reported) return;
@@ -72,6 +73,7 @@ struct GapProbe {
 };
 
 void ProbeResponsiveness(MainWindow& window, int seconds) {
+  window.KeepSettingsFile();
   window.RunMenuCommand(command::LastHashSize);
   window.RunMenuCommand(command::Analyze);
   auto* probe = new GapProbe;
@@ -92,6 +94,7 @@ void ProbeResponsiveness(MainWindow& window, int seconds) {
 }
 
 void ProbeBookBuild(MainWindow& window, int games) {
+  window.KeepSettingsFile();
   std::mt19937 random(12345);
   const std::string name = "probe-games.pgn";
   if (!WriteRandomGames(name, games, random)) {

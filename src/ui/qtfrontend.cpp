@@ -49,6 +49,12 @@ void QtFrontend::Deliver() {
 
 void QtFrontend::SetInfoText(std::string_view text) {
   if (OnWindowThread()) {
+    // A text the engine thread posted before this one is older: it must not come after it.
+    {
+      std::lock_guard lock(mutex);
+      pending &= ~Info;
+      pendingInfo.clear();
+    }
     window->SetInfo(ToQString(text));
     return;
   }

@@ -19,6 +19,7 @@
 #include "search/engine.h"
 #include "search/output.h"
 #include "ui/bookdialog.h"
+#include "ui/probes.h"
 #include "ui/sidepanel.h"
 #include "support/gamereset.h"
 #include "windowtest.h"
@@ -145,6 +146,7 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
       if (c.cancel && b->text() == "Cancel") b->click();
     ASSERT_TRUE(WaitUntil([&dialog] { return !dialog.Building(); }, 60000));
     EXPECT_EQ(dialog.LastResult(), c.result) << c.file;
+    if (c.cancel) EXPECT_EQ(window->Panel()->Info().toStdString(), BookBuildCancelledText);
     if (c.added < 0) {
       EXPECT_EQ(std::memcmp(before.get(), &openingBook, sizeof openingBook), 0) << c.file;
       if (!c.blocked) EXPECT_EQ(std::memcmp(&board, &gamePosition, sizeof board), 0) << c.file << ": the board stays";
@@ -158,6 +160,50 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
       std::filesystem::remove(BookBuildTempFile);
     }
   }
+}
+
+TEST_F(WindowTest, FilesThatHoldNoGameOrNoBook) {
+  std::mt19937 random(11);
+  std::string noise(1 << 16, 0);
+  for (char& byte : noise) byte = static_cast<char>(random());
+  // Binary noise is neither; a game saved at its start is a game, and a book of our own is a book.
+  WriteFileBytes("noise.bin", noise);
+  WriteFileBytes("words.pgn", "just some words\nand no moves\n");
+  WriteFileBytes("start.pgn", "[Event \"Kestrin Chess Game\"]\n[Result \"*\"]\n\n\n\n");
+  HumanSide = 3;
+  Move(4, 6, 4, 4);
+  BookAdd(GamePositionNow(), 2, true);
+  ASSERT_TRUE(BookSave("mine.kcb", 0));
+  BookCreate(); // loading it back fills the book again
+  const struct { int command; const char* file; bool refused; } cases[] = {
+      {command::LoadPgn, "noise.bin", true}, {command::LoadPgn, "words.pgn", true},
+      {command::LoadBook, "noise.bin", true}, {command::LoadPgn, "start.pgn", false},
+      {command::LoadBook, "mine.kcb", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string record = Record();
+    std::unique_ptr<OpeningBook, void (*)(OpeningBook*)> before(BookSnapshot(), BookDiscard);
+    boxTexts.clear();
+    Answer(ChooseFile(home->Path(c.file)));
+    const bool book = c.command == command::LoadBook;
+    if (book && c.refused) Answer(Press("OK"));
+    Trigger(c.command);
+    if (book) {
+      EXPECT_EQ(std::memcmp(before.get(), &openingBook, sizeof openingBook) != 0, !c.refused);
+      EXPECT_EQ(boxTexts.size(), c.refused ? 1u : 0u) << "the user is told";
+    } else {
+      EXPECT_EQ(Record() == record, c.refused) << Record();
+      EXPECT_EQ(window->Panel()->Info().startsWith("Game 1\n"), !c.refused) << window->Panel()->Info().toStdString();
+    }
+  }
+}
+
+TEST_F(WindowTest, ProbesLeaveTheSettingsFileAlone) {
+  const std::string mine = "Ann\n10.0.0.7\n"; // the rest is left at the defaults
+  WriteFileBytes("Kchess.dft", mine);
+  ProbeResponsiveness(*window, 1);
+  ASSERT_TRUE(WaitUntil([this] { return !window->isVisible(); }, 20000)) << "the probe closes the window";
+  EXPECT_EQ(ReadFileBytes("Kchess.dft"), mine);
 }
 
 } // namespace

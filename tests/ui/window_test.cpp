@@ -93,17 +93,28 @@ TEST_F(WindowTest, FlippedBoardMapsClicks) {
   EXPECT_EQ(PieceAt(4, 4), WhitePawn);
 }
 
-TEST_F(WindowTest, ClocksOfTheWorkedExample) {
+TEST_F(WindowTest, ClocksOfTheWorkedExampleAndOfAGameBlackBegins) {
   static std::int64_t now = 0;
   SetClockSource([] { return now; });
-  HumanSide = 3;
-  Trigger(command::New);
-  Trigger(command::TwoPlayer);
-  const struct { std::int64_t at; int fromFile, fromRow, toFile, toRow; } moves[] = {
-      {6000, 4, 6, 4, 4}, {14000, 4, 1, 4, 3}, {20340, 6, 7, 5, 5}};
-  for (const auto& m : moves) now = m.at, Move(m.fromFile, m.fromRow, m.toFile, m.toRow);
-  ASSERT_TRUE(WaitUntil([this] { return Text("blackRemaining") == "4:57"; }, 2000)); // after three moves
-  EXPECT_EQ(Text("whiteRemaining") + Text("whiteUsed") + Text("blackUsed"), "4:580:120:08");
+  struct Step { std::int64_t at; int fromFile, fromRow, toFile, toRow; };
+  // The four clocks (White left and used, Black left and used) after the moves, 5 minutes + 5 s.
+  const struct { const char* fen; std::vector<Step> moves; std::int64_t end; const char* clocks; } cases[] = {
+      {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", {{6000, 4, 6, 4, 4}, {14000, 4, 1, 4, 3},
+       {20340, 6, 7, 5, 5}}, 20340, "4:58 0:12 4:57 0:08"},
+      // Black moves first: only Black has earned an increment, and White's clock runs after it.
+      {"4k3/4p3/8/8/8/8/4P3/4K3 b - - 0 1", {}, 6000, "5:00 0:00 4:54 0:06"},
+      {"4k3/4p3/8/8/8/8/4P3/4K3 b - - 0 1", {{6000, 4, 1, 4, 3}}, 10000, "4:56 0:04 4:59 0:06"}};
+  for (const auto& c : cases) {
+    now = 0;
+    SetUpPosition(c.fen);
+    for (const Step& m : c.moves) now = m.at, Move(m.fromFile, m.fromRow, m.toFile, m.toRow);
+    now = c.end;
+    const auto clocks = [this] {
+      return (Text("whiteRemaining") + " " + Text("whiteUsed") + " " + Text("blackRemaining") + " " +
+              Text("blackUsed")).toStdString();
+    };
+    EXPECT_TRUE(WaitUntil([&] { return clocks() == c.clocks; }, 2000)) << c.fen << ": " << clocks();
+  }
 }
 
 TEST_F(WindowTest, PgnLoadNextPreviousAndBrowsing) {
@@ -112,14 +123,7 @@ TEST_F(WindowTest, PgnLoadNextPreviousAndBrowsing) {
                          "1. c4 *"};
   for (int i = 0; i < 3; ++i) games += "[Event \"Game " + std::to_string(i + 1) + "\"]\n\n" + texts[i] + "\n\n";
   WriteFileBytes("three.pgn", games);
-  const QString name = QString::fromStdString(home->Path("three.pgn"));
-  Answer([name](QWidget* dialog) {
-    // The name is typed: a selection made while the dialog still reads the folder may not take.
-    auto* typed = qobject_cast<QFileDialog*>(dialog) ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-    ASSERT_NE(typed, nullptr);
-    typed->setText(name);
-    static_cast<QDialog*>(dialog)->accept();
-  });
+  Answer(ChooseFile(home->Path("three.pgn")));
   HumanSide = 3;
   Trigger(command::LoadPgn);
   ASSERT_TRUE(window->Panel()->Info().startsWith("Game 1\nEvent: Game 1")) << window->Panel()->Info().toStdString();

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
@@ -69,6 +71,16 @@ std::function<void(QWidget*)> Press(const QString& button) {
     for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
       if (b->objectName() == button || b->text().remove('&') == button) return b->click();
     ADD_FAILURE() << "no button " << button.toStdString() << " in " << dialog->windowTitle().toStdString();
+  };
+}
+
+std::function<void(QWidget*)> ChooseFile(const std::string& path) {
+  return [name = QString::fromStdString(path)](QWidget* dialog) {
+    // The name is typed: a selection made while the dialog still reads the folder may not take.
+    auto* typed = qobject_cast<QFileDialog*>(dialog) ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+    ASSERT_NE(typed, nullptr) << "no file dialog";
+    typed->setText(name);
+    static_cast<QDialog*>(dialog)->accept();
   };
 }
 

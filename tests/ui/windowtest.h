@@ -41,5 +41,7 @@ protected:
 
 // A handler that presses the button with this object name or text.
 std::function<void(QWidget*)> Press(const QString& button);
+// A handler that types `path` into a file dialog and accepts it.
+std::function<void(QWidget*)> ChooseFile(const std::string& path);
 
 } // namespace kestrin::test

@@ -1,0 +1,124 @@
+// The window around the engine's work: commands that interrupt the computer's think, a mode
+// chosen while it thinks, the pondering note, and the panel's texts after each change.
+#include <QApplication>
+#include <QClipboard>
+#include <QPushButton>
+#include <QTest>
+#include <functional>
+
+#include "board/gameend.h"
+#include "game/commands.h"
+#include "game/controller.h"
+#include "notation/history.h"
+#include "search/engine.h"
+#include "search/limits.h"
+#include "search/searchstate.h"
+#include "ui/bookdialog.h"
+#include "ui/sidepanel.h"
+#include "windowtest.h"
+
+namespace kestrin::test {
+namespace {
+
+// Out of the book and without a quick mate: the computer thinks for its whole second.
+constexpr const char* Middlegame = "r1bqk2r/pp2bppp/2n1pn2/3p4/3P4/2NBPN2/PP3PPP/R1BQK2R w KQkq - 0 8";
+
+bool IsNumber(const QString& text) {
+  bool number = false;
+  text.toInt(&number);
+  return number;
+}
+
+TEST_F(WindowTest, TheComputerMovesAfterAnInterruption) {
+  std::string many;
+  for (int i = 0; i < 40000; ++i) many += "[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 1-0\n\n";
+  WriteFileBytes("many.pgn", many);
+  const QString manyPath = QString::fromStdString(home->Path("many.pgn"));
+  BookDialog dialog(window.get());
+  // Each interruption comes while the computer thinks about White's move.
+  const struct { const char* name; std::function<void()> interrupt; } cases[] = {
+      {"Analyze", [this] { Trigger(command::Analyze); }},
+      {"Clear Hash", [this] { Trigger(command::ClearHash); }},
+      {"a book build cancelled", [this, &dialog, &manyPath] {
+         dialog.StartBuild(manyPath);
+         ASSERT_TRUE(WaitUntil([this] { return IsNumber(window->Panel()->Info()); })) << "the games counted";
+         for (QPushButton* b : dialog.findChildren<QPushButton*>())
+           if (b->text() == "Cancel") b->click();
+         ASSERT_TRUE(WaitUntil([&dialog] { return !dialog.Building(); }, 60000));
+       }}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetUpPosition(Middlegame);
+    searchSettings.maxPly = 28;
+    searchSettings.maxSecondsPerMove = 1;
+    Trigger(command::ComputerWhite);
+    ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && search.nodeCount > 0; }));
+    c.interrupt();
+    EXPECT_TRUE(WaitForPly(2)) << "the computer has not moved";
+    EXPECT_FALSE(IsNumber(window->Panel()->Info())) << "a count of games read is no news of this game";
+  }
+}
+
+TEST_F(WindowTest, SelfplayChosenWhileTheComputerThinks) {
+  // White's bishop takes the queen: a draw by material, after a full second of thought.
+  SetUpPosition("4k3/8/8/8/3q4/8/8/B3K3 w - - 0 1");
+  searchSettings.maxPly = 28;
+  searchSettings.maxSecondsPerMove = 1;
+  Trigger(command::ComputerWhite);
+  ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && search.nodeCount > 0; }));
+  Trigger(command::Selfplay);
+  ASSERT_TRUE(WaitUntil([] { return gameState != GameInProgress && EngineBusy == 0; }));
+  EXPECT_EQ(HumanSide, 3) << "self-play ends with the game";
+  Trigger(command::New);
+  QTest::qWait(300);
+  EXPECT_TRUE(Ply() == 1 && EngineBusy == 0) << "a new game waits for a mode";
+}
+
+TEST_F(WindowTest, PonderingNamesTheMovePonderedOn) {
+  SetUpPosition(Middlegame);
+  HumanSide = 1;
+  searchSettings.maxPly = 28;
+  searchSettings.maxSecondsPerMove = 1;
+  Trigger(command::Ponder);
+  Move(4, 7, 6, 7); // O-O: the computer answers, then ponders on its expected reply
+  // By depth 4 the ponder search has written its own line over the one it started from.
+  ASSERT_TRUE(WaitUntil([this] {
+    const QString info = window->Panel()->Info();
+    const int at = info.indexOf("Depth: ");
+    return EngineBusy == 2 && info.startsWith("Pondering ") && at > 0 && info.mid(at + 7, 2).trimmed().toInt() >= 4;
+  }, 20000)) << window->Panel()->Info().toStdString();
+  Position game, pondered;
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    game = gamePosition, pondered = PonderPosition;
+  }
+  std::string from, to;
+  for (int square : ChangedSquares(game, pondered)) {
+    const std::string name{char('a' + square % 8), char('8' - square / 8)};
+    (pondered.board[SquareOf(square % 8, square / 8)] == Empty ? from : to) = name;
+  }
+  ASSERT_TRUE(!from.empty() && !to.empty()) << "pondering on a move";
+  EXPECT_TRUE(window->Panel()->Info().startsWith(QString::fromStdString("Pondering " + from + "-" + to + " \n")))
+      << window->Panel()->Info().toStdString();
+}
+
+TEST_F(WindowTest, PanelTextsAfterAChange) {
+  HumanSide = 3;
+  Trigger(command::Analyze);
+  ASSERT_TRUE(WaitUntil([this] { return window->Panel()->Info().contains("analyzing..."); }));
+  Trigger(command::Analyze);
+  EXPECT_TRUE(WaitUntil([] { return EngineBusy == 0; }));
+  QTest::qWait(200); // anything the engine still had to say has arrived
+  const QString stopped = window->Panel()->Info();
+  EXPECT_TRUE(stopped.startsWith("Eval: ") && !stopped.contains("analyzing...")) << stopped.toStdString();
+
+  QApplication::clipboard()->setText("4k3/8/8/8/8/8/4P3/4K3 w - -");
+  Trigger(command::PastePosition);
+  EXPECT_EQ(window->Panel()->Info(), "Position Pasted.");
+  Move(4, 6, 4, 4);
+  EXPECT_EQ(Ply(), 2);
+  EXPECT_NE(window->Panel()->Info(), "Position Pasted.") << "said of a position no longer on the board";
+}
+
+} // namespace
+} // namespace kestrin::test
