@@ -12,6 +12,7 @@
 #include "game/commands.h"
 #include "game/controller.h"
 #include "game/paneltext.h"
+#include "game/windowcommands.h"
 #include "net/client.h"
 #include "net/network.h"
 #include "notation/history.h"
@@ -27,6 +28,7 @@
 #include "ui/netdialogs.h"
 #include "ui/pieces.h"
 #include "ui/qtfrontend.h"
+#include "ui/shortcuts.h"
 #include "ui/sidepanel.h"
 #include "ui/socketnotifier.h"
 
@@ -151,6 +153,14 @@ void MainWindow::RunMenuCommand(int id) {
     UpdatePanel(true);
     break;
   case command::DefaultSize: SizeToDefault(); break;
+  case command::KeyboardShortcuts:
+    QMessageBox::information(this, "Keyboard Shortcuts", ShortcutSummary());
+    break;
+  case command::About:
+    QMessageBox::about(this, "About Kestrin Chess",
+                       "Kestrin Chess 2.82\n\nPlay chess against the computer, against a friend at one board or "
+                       "over the network, analyse positions and keep an opening book.");
+    break;
   case command::NetConnect: RunConnectDialog(this); break;
   case command::NetJoinTable: RunJoinTableDialog(this); break;
   case command::BookEdit:
@@ -247,8 +257,15 @@ void MainWindow::UpdateClocks() {
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   const QString text = event->text();
-  if (text.size() == 1 && text[0].unicode() < 128) {
-    const int id = MainWindowKey(static_cast<char>(text[0].unicode()));
+  if (const int button = BrowseButtonForKey(event->key()); button && event->modifiers() == Qt::NoModifier) {
+    PanelButton(button);
+    return;
+  }
+  // The bare keys that edit the book or replace the game have Ctrl shortcuts in the menus;
+  // the ones the menus still show ((L), (K)) stay.
+  const char key = text.size() == 1 ? static_cast<char>(text[0].toUpper().unicode()) : 0;
+  if ((key == 'L' || key == 'K') && event->modifiers() == Qt::NoModifier) {
+    const int id = MainWindowKey(key);
     if (id) RunMenuCommand(id);
     return;
   }
