@@ -7,6 +7,9 @@
 #include "net/client.h"
 #include "notation/history.h"
 #include "platform/clock.h"
+#include "platform/frontend.h"
+#include "search/engine.h"
+#include "search/searchstate.h"
 #include "search/limits.h"
 
 namespace kestrin {
@@ -45,6 +48,7 @@ bool UpdateClocks(std::array<std::string, 4>& texts) {
                     net ? netClient.netMinutes : searchSettings.timeMinutes.load(),
                     net ? netClient.netSeconds : searchSettings.timeIncrement.load());
   if (net) CheckLocalFlag(face.whiteRemaining, face.blackRemaining);
+  else if (CheckLocalTimeLoss(face, plies)) return false;
   if (face.whiteUsed == shownWhiteUsed && face.blackUsed == shownBlackUsed && plies == shownPlies) return false;
   shownWhiteUsed = face.whiteUsed;
   shownBlackUsed = face.blackUsed;
@@ -55,5 +59,24 @@ bool UpdateClocks(std::array<std::string, 4>& texts) {
 }
 
 void InvalidateClocks() { shownWhiteUsed = shownBlackUsed = shownPlies = -1; }
+
+bool LocalGameHasClock() {
+  return searchSettings.maxSecondsPerMove == 0 && (searchSettings.timeMinutes > 0 || searchSettings.timeIncrement > 0);
+}
+
+bool CheckLocalTimeLoss(const ClockFace& face, int plies) {
+  if (netGame || gameState != GameInProgress || !LocalGameHasClock() || !GamePositionAtEnd()) return false;
+  const bool whiteToMove = plies % 2 == 0;
+  if ((whiteToMove ? face.whiteRemaining : face.blackRemaining) > 0) return false;
+  gameState = whiteToMove ? BlackWon : WhiteWon;
+  // The flag has fallen: a search for the loser's move, or a ponder, is over without a move.
+  if (EngineBusy != 0) {
+    AbortFlag = 3;
+    WaitForEngine();
+  }
+  CurrentFrontend().RefreshPanel(true);
+  ShowMessage(" Lost on Time ", " Game Over! ");
+  return true;
+}
 
 } // namespace kestrin

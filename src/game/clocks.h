@@ -31,4 +31,11 @@ bool UpdateClocks(std::array<std::string, 4>& texts);
 // Makes the next update hand out its texts whatever they are.
 void InvalidateClocks();
 
+// Whether a local game is played against the clock: not under a fixed time per move, where
+// the engine does not look at the clock, nor under a control of no time at all.
+bool LocalGameHasClock();
+// The side to move whose time is up loses: the engine stops without playing and the end
+// is shown. Called by the clock update; true when it ended the game.
+bool CheckLocalTimeLoss(const ClockFace& face, int plies);
+
 } // namespace kestrin

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <string>
 
 namespace kestrin {
 
@@ -36,6 +37,8 @@ public:
   void TranscriptChanged();
   void SetInfo(const QString& text);
   void ShowMessageLater(const QString& text, const QString& caption);
+  // The end-of-game box: the reason given, who won, and a way to a new game.
+  void ShowGameOver(const QString& text, bool modal);
 
   BoardView* Board() const { return board; }
   SidePanel* Panel() const { return panel; }
@@ -56,6 +59,9 @@ private:
   void LayoutWindow();
   void PanelButton(int id);
   void UpdateClocks();
+  // The title with the side to move or the result, and the result in the information line
+  // when the game has just ended.
+  void ShowGameStatus();
   void AfterCommand();
   void Shutdown();
 
@@ -69,6 +75,8 @@ private:
   std::unique_ptr<WindowNetView> netView;
   QTimer clockTimer;
   bool shutDown = false;
+  int shownResult = 4;     // the result last written in the information line
+  std::string shownStatus; // the turn or result last put in the title
 };
 
 } // namespace kestrin

@@ -10,7 +10,6 @@
 #include "search/engine.h"
 #include "search/limits.h"
 #include "search/searchstate.h"
-#include "ui/boardview.h"
 #include "ui/menus.h"
 #include "windowtest.h"
 
@@ -31,9 +30,10 @@ TEST_F(WindowTest, TakeBackAndRedoWhileTheComputerThinksOrPonders) {
     searchSettings.maxPly = 28;
     searchSettings.maxSecondsPerMove = c.ponder ? 1 : 0;
     Trigger(command::ComputerBlack);
+    ASSERT_TRUE(WaitUntil([] { return EngineBusy != 1; })) << "the engine saw it is not its turn";
     Move(0, 7, 0, 1); // Ra1-a7
     if (c.ponder) ASSERT_TRUE(WaitUntil([] { return GamePositionNow().plyCount == 3 && EngineBusy == 2; }));
-    else ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && search.nodeCount > 0; })) << Ply() << " " << EngineBusy << " " << HumanSide << " " << gameState << " " << search.nodeCount << " sel " << controller.selectedSquare << " sq " << window->Board()->SquareSize() << " " << window->Board()->width();
+    else ASSERT_TRUE(WaitUntil([] { return EngineBusy == 1 && search.nodeCount > 0; }));
     QTest::keySequence(window.get(), QKeySequence::Undo);
     // The engine is stopped before anything is taken back, and nothing is played after.
     EXPECT_EQ(EngineBusy, 0);
