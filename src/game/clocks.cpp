@@ -7,7 +7,9 @@
 #include "net/client.h"
 #include "notation/history.h"
 #include "platform/clock.h"
+#include "platform/frontend.h"
 #include "search/engine.h"
+#include "search/searchstate.h"
 #include "search/limits.h"
 
 namespace kestrin {
@@ -32,6 +34,14 @@ ClockFace ComputeClocks(int firstPly, int lastPly, int whiteUsedHundredths, int 
   return {clamp(whiteLeft), clamp(white / 100), clamp(blackLeft), clamp(black / 100)};
 }
 
+ClockFace CurrentClocks() {
+  // A network game runs on its table's time control.
+  const bool net = netGame != 0;
+  return ComputeClocks(StartPly(), HistoryCount(), whiteUsed, blackUsed, ClockMilliseconds() - turnStart,
+                       net ? netClient.netMinutes : searchSettings.timeMinutes.load(),
+                       net ? netClient.netSeconds : searchSettings.timeIncrement.load());
+}
+
 std::string ClockText(int seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%d:%.2d", seconds / 60, seconds % 60);
@@ -41,14 +51,9 @@ std::string ClockText(int seconds) {
 bool UpdateClocks(std::array<std::string, 4>& texts) {
   if (gameState != GameInProgress) return false;
   const int plies = HistoryCount();
-  const int firstPly = StartPly();
-  // A network game runs on its table's time control.
-  const bool net = netGame != 0;
-  const ClockFace face =
-      ComputeClocks(firstPly, plies, whiteUsed, blackUsed, ClockMilliseconds() - turnStart,
-                    net ? netClient.netMinutes : searchSettings.timeMinutes.load(),
-                    net ? netClient.netSeconds : searchSettings.timeIncrement.load());
-  if (net) CheckLocalFlag(face.whiteRemaining, face.blackRemaining);
+  const ClockFace face = CurrentClocks();
+  if (netGame != 0) CheckLocalFlag(face.whiteRemaining, face.blackRemaining);
+  else if (CheckLocalTimeLoss(face, plies)) return false;
   if (face.whiteUsed == shownWhiteUsed && face.blackUsed == shownBlackUsed && plies == shownPlies) return false;
   shownWhiteUsed = face.whiteUsed;
   shownBlackUsed = face.blackUsed;
@@ -59,5 +64,24 @@ bool UpdateClocks(std::array<std::string, 4>& texts) {
 }
 
 void InvalidateClocks() { shownWhiteUsed = shownBlackUsed = shownPlies = -1; }
+
+bool LocalGameHasClock() {
+  return searchSettings.maxSecondsPerMove == 0 && (searchSettings.timeMinutes > 0 || searchSettings.timeIncrement > 0);
+}
+
+bool CheckLocalTimeLoss(const ClockFace& face, int plies) {
+  if (netGame || gameState != GameInProgress || !LocalGameHasClock() || !GamePositionAtEnd()) return false;
+  const bool whiteToMove = SideToMoveAfter(StartPly(), plies) == White;
+  if ((whiteToMove ? face.whiteRemaining : face.blackRemaining) > 0) return false;
+  gameState = whiteToMove ? BlackWon : WhiteWon;
+  // The flag has fallen: a search for the loser's move, or a ponder, is over without a move.
+  if (EngineBusy != 0) {
+    AbortFlag = 3;
+    WaitForEngine();
+  }
+  CurrentFrontend().RefreshPanel(true);
+  ShowMessage(" Lost on Time ", " Game Over! ");
+  return true;
+}
 
 } // namespace kestrin

@@ -21,6 +21,9 @@ struct ClockFace {
 ClockFace ComputeClocks(int firstPly, int lastPly, int whiteUsedHundredths, int blackUsedHundredths,
                         std::int64_t runningMs, int minutes, int increment);
 
+// The clocks of the game on the board now, under the local or the network time control.
+ClockFace CurrentClocks();
+
 // "%d:%.2d": minutes and seconds.
 std::string ClockText(int seconds);
 
@@ -30,5 +33,12 @@ std::string ClockText(int seconds);
 bool UpdateClocks(std::array<std::string, 4>& texts);
 // Makes the next update hand out its texts whatever they are.
 void InvalidateClocks();
+
+// Whether a local game is played against the clock: not under a fixed time per move, where
+// the engine does not look at the clock, nor under a control of no time at all.
+bool LocalGameHasClock();
+// The side to move whose time is up loses: the engine stops without playing and the end
+// is shown. Called by the clock update; true when it ended the game.
+bool CheckLocalTimeLoss(const ClockFace& face, int plies);
 
 } // namespace kestrin

@@ -71,6 +71,7 @@ struct MenuItem {
   int id;
   bool checkable;
   bool available;    // false: shown disabled (a command this window does not offer yet)
+  bool radio = false; // one of a group of which exactly one is checked (the game modes)
 };
 
 // Every menu item in display order.

@@ -9,6 +9,7 @@
 #include "eval/diagnostics.h"
 #include "game/clocks.h"
 #include "game/commands.h"
+#include "game/windowcommands.h"
 #include "net/client.h"
 #include "notation/clipboard.h"
 #include "notation/history.h"
@@ -136,6 +137,8 @@ Position GamePositionNow() {
 
 void SetMode(int humanSide) {
   HumanSide = humanSide;
+  // The player's own men at the bottom.
+  if (humanSide == 1 || humanSide == 2) controller.boardFlipped = humanSide == 2 ? 1 : 0;
   if (humanSide == 3) gameState = GameInProgress; // a finished game can be played on
   CurrentFrontend().RefreshPanel(true);
   if (humanSide != 3) StartEngine(0);
@@ -180,6 +183,7 @@ void WithEngineStopped(const std::function<void()>& work) {
 
 bool RunCommand(int id) {
   if (!MenuEnabled(id)) return false;
+  if (IsWindowCommand(id)) return RunWindowCommand(id);
   if (RunNetCommand(id)) return true;
   const bool connected = netGame != 0;
   switch (id) {

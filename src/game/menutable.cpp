@@ -3,8 +3,10 @@
 #include <string_view>
 
 #include "game/controller.h"
+#include "game/windowcommands.h"
 #include "net/client.h"
 #include "platform/settings.h"
+#include "search/engine.h"
 #include "search/limits.h"
 #include "search/output.h"
 
@@ -20,6 +22,9 @@ const std::vector<MenuItem>& MenuTable() {
       {"&File", "&Append (Save) Game to File", command::AppendGame, false, true},
       {"&File", nullptr, 0, false, true},
       {"&File", "E&xit", command::Exit, false, true},
+      {"&Edit", "Take &Back Move", command::TakeBack, false, true},
+      {"&Edit", "Re&do Move", command::Redo, false, true},
+      {"&Edit", nullptr, 0, false, true},
       {"&Edit", "&Copy Game State (c)", command::CopyGameState, false, true},
       {"&Edit", "&Paste Game State (v)", command::PasteGameState, false, true},
       {"&Edit", "&Undo Paste Game State", command::UndoPasteGameState, false, true},
@@ -28,14 +33,15 @@ const std::vector<MenuItem>& MenuTable() {
       {"&Edit", "Paste &Transcript from Clipboard", command::PasteTranscript, false, true},
       {"&Edit", "Copy Position from Clipboard", command::CopyPosition, false, true},
       {"&Edit", "Paste P&osition from Clipboard", command::PastePosition, false, true},
+      {"&Edit", "Paste &Game or Position", command::Paste, false, true},
       {"&Edit", nullptr, 0, false, true},
       {"&Edit", "Set&up Board", command::SetupBoard, false, false},
       {"&Game", "&Restart", command::New, false, true},
       {"&Game", nullptr, 0, false, true},
-      {"&Game", "Computer Plays &Black", command::ComputerBlack, false, true},
-      {"&Game", "Computer Plays &White", command::ComputerWhite, false, true},
-      {"&Game", "&Two Player", command::TwoPlayer, false, true},
-      {"&Game", "Start &Computer Selfplay", command::Selfplay, false, true},
+      {"&Game", "Computer Plays &Black", command::ComputerBlack, true, true, true},
+      {"&Game", "Computer Plays &White", command::ComputerWhite, true, true, true},
+      {"&Game", "&Two Player", command::TwoPlayer, true, true, true},
+      {"&Game", "Start &Computer Selfplay", command::Selfplay, true, true, true},
       {"&Game", nullptr, 0, false, true},
       {"&Game", "&Analyze", command::Analyze, false, true},
       {"&Game", nullptr, 0, false, true},
@@ -58,6 +64,8 @@ const std::vector<MenuItem>& MenuTable() {
       {"&Options", "Give Evals from &White's POV", command::WhitePov, true, true},
       {"&Options", "&Highlight Last Move", command::Highlight, true, true},
       {"&Options", "&Flip Board", command::Flip, true, true},
+      {"&Options", "Show &Coordinates", command::Coordinates, true, true},
+      {"&Options", "Short &Algebraic Notation", command::ShortNotation, true, true},
       {"&Options", nullptr, 0, false, true},
       {"&Options", "&Size Window to Default", command::DefaultSize, false, true},
       {"&Book", "Load Opening Book", command::LoadBook, false, true},
@@ -65,6 +73,13 @@ const std::vector<MenuItem>& MenuTable() {
       {"&Book", "Clear Opening Book", command::ClearBook, false, true},
       {"&Book", nullptr, 0, false, true},
       {"&Book", "Book Edit/PGN to Book", command::BookEdit, false, true},
+      {"&Book", nullptr, 0, false, true},
+      {"&Book", "Book Value -2", command::FirstBookValue, false, true},
+      {"&Book", "Book Value -1", command::FirstBookValue + 1, false, true},
+      {"&Book", "Book Value 0", command::FirstBookValue + 2, false, true},
+      {"&Book", "Book Value +1", command::FirstBookValue + 3, false, true},
+      {"&Book", "Book Value +2", command::FirstBookValue + 4, false, true},
+      {"&Book", "Remove Position from Book", command::RemoveFromBook, false, true},
       {"&Hashing", "&Hash/Transposition On", command::HashOn, true, true},
       {"&Hashing", "Clear Hash", command::ClearHash, false, true},
       {"&Hashing", nullptr, 0, false, true},
@@ -93,12 +108,19 @@ const std::vector<MenuItem>& MenuTable() {
       {"&Internet", "Disconnect", command::NetDisconnect, false, true},
       {"&Internet", nullptr, 0, false, true},
       {"&Internet", "&Tell me My IP", command::NetMyAddress, false, true},
+      {"&Help", "&Keyboard Shortcuts", command::KeyboardShortcuts, false, true},
+      {"&Help", "&About Kestrin Chess", command::About, false, true},
   };
   return table;
 }
 
 bool MenuChecked(int id) {
+  if (IsWindowCommand(id)) return WindowCommandChecked(id);
   switch (id) {
+  case command::ComputerBlack: return HumanSide == 1;
+  case command::ComputerWhite: return HumanSide == 2;
+  case command::TwoPlayer: return HumanSide == 3;
+  case command::Selfplay: return HumanSide == 4;
   case command::SearchInfo: return settings.showSearchInfo != 0;
   case command::Ponder: return settings.ponderEnabled != 0;
   case command::WhitePov: return settings.whitePovEvals != 0;
@@ -116,6 +138,7 @@ bool MenuChecked(int id) {
 }
 
 bool MenuEnabled(int id) {
+  if (IsWindowCommand(id)) return WindowCommandEnabled(id);
   for (const MenuItem& item : MenuTable())
     if (item.text && item.id == id)
       return item.menu == std::string_view("&Internet") ? NetCommandEnabled(id) : item.available;

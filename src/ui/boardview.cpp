@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "game/boardgeometry.h"
 #include "game/controller.h"
+#include "game/windowcommands.h"
 #include "platform/settings.h"
 #include "ui/pieces.h"
 
@@ -60,6 +62,25 @@ void BoardView::paintEvent(QPaintEvent*) {
     painter.fillRect(square, ToColour(IsLightSquare(file, row) ? LightSquareColour : DarkSquareColour));
     if (dragging && index == dragFrom) continue;
     DrawPiece(painter, square, position.board[SquareOf(file, row)]);
+  }
+  if (viewOptions.showCoordinates) {
+    // Files along the bottom row, ranks along the left column, in the corner of their square.
+    QFont small = font();
+    small.setPixelSize(std::max(8, squareSize / 6));
+    painter.setFont(small);
+    for (int i = 0; i < 8; ++i) {
+      int x = 0, y = 0;
+      const int file = flipped ? 7 - i : i, row = flipped ? 0 : 7;
+      SquareOrigin(file, row, squareSize, flipped, x, y);
+      painter.setPen(ToColour(IsLightSquare(file, row) ? DarkSquareColour : LightSquareColour));
+      painter.drawText(QRect(x, y, squareSize - 2, squareSize - 1), Qt::AlignRight | Qt::AlignBottom,
+                       QString(QChar('a' + file)));
+      const int rankRow = flipped ? 7 - i : i, leftFile = flipped ? 7 : 0;
+      SquareOrigin(leftFile, rankRow, squareSize, flipped, x, y);
+      painter.setPen(ToColour(IsLightSquare(leftFile, rankRow) ? DarkSquareColour : LightSquareColour));
+      painter.drawText(QRect(x + 2, y + 1, squareSize, squareSize), Qt::AlignLeft | Qt::AlignTop,
+                       QString(QChar('8' - rankRow)));
+    }
   }
   if (controller.framesShown && settings.highlightLastMove)
     for (int index : ChangedSquares(position, controller.comparison)) DrawFrame(painter, index, Qt::black, 2);

@@ -69,7 +69,16 @@ void RunGameTimeDialog(QWidget* parent) {
   QLineEdit* seconds = NumberField(&dialog, searchSettings.timeIncrement, "field101", false);
   form->addRow("Total Minutes", minutes);
   form->addRow("Seconds/move", seconds);
-  form->addRow(OkCancel(&dialog));
+  QDialogButtonBox* buttons = OkCancel(&dialog);
+  form->addRow(buttons);
+  // A game of no time at all would be lost at the first tick of the clock: not offered.
+  auto offerable = [minutes, seconds, buttons] {
+    buttons->button(QDialogButtonBox::Ok)->setEnabled(ClampTimeControl(Number(minutes)) > 0 ||
+                                                      ClampTimeControl(Number(seconds)) > 0);
+  };
+  QObject::connect(minutes, &QLineEdit::textChanged, &dialog, offerable);
+  QObject::connect(seconds, &QLineEdit::textChanged, &dialog, offerable);
+  offerable();
   if (dialog.exec() == QDialog::Accepted) {
     searchSettings.timeMinutes = ClampTimeControl(Number(minutes));
     searchSettings.timeIncrement = ClampTimeControl(Number(seconds));

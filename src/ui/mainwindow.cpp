@@ -5,13 +5,17 @@
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 
+#include "board/gameend.h"
 #include "book/book.h"
 #include "game/boardgeometry.h"
 #include "game/clocks.h"
 #include "game/commands.h"
 #include "game/controller.h"
+#include "game/gameresult.h"
 #include "game/paneltext.h"
+#include "game/windowcommands.h"
 #include "net/client.h"
 #include "net/network.h"
 #include "notation/history.h"
@@ -27,6 +31,7 @@
 #include "ui/netdialogs.h"
 #include "ui/pieces.h"
 #include "ui/qtfrontend.h"
+#include "ui/shortcuts.h"
 #include "ui/sidepanel.h"
 #include "ui/socketnotifier.h"
 
@@ -87,6 +92,7 @@ void MainWindow::Start() {
   show();
   menus->Refresh();
   setWindowTitle(WindowTitle);
+  shownStatus = WindowTitleFor(GamePositionNow(), GameEnd());
   NewGame(true);
   setFocus();
 }
@@ -157,6 +163,14 @@ void MainWindow::RunMenuCommand(int id) {
     UpdatePanel(true);
     break;
   case command::DefaultSize: SizeToDefault(); break;
+  case command::KeyboardShortcuts:
+    QMessageBox::information(this, "Keyboard Shortcuts", ShortcutSummary());
+    break;
+  case command::About:
+    QMessageBox::about(this, "About Kestrin Chess",
+                       "Kestrin Chess 2.82\n\nPlay chess against the computer, against a friend at one board or "
+                       "over the network, analyse positions and keep an opening book.");
+    break;
   case command::NetConnect: RunConnectDialog(this); break;
   case command::NetJoinTable: RunJoinTableDialog(this); break;
   case command::BookEdit:
@@ -234,6 +248,40 @@ void MainWindow::UpdatePanel(bool full) {
   panel->SyncMoveList();
   board->update();
   menus->Refresh();
+  ShowGameStatus();
+}
+
+void MainWindow::ShowGameStatus() {
+  const GameEnd end = CurrentGameEnd();
+  // The title follows changes of the turn or the result only: the program's own title, which
+  // the start-up and the end of a network game put up, stays until the game moves on.
+  const std::string status = WindowTitleFor(GamePositionNow(), end);
+  if (status != shownStatus && !netGame) setWindowTitle(QString::fromStdString(status));
+  shownStatus = status;
+  if (end.result == shownResult) return;
+  shownResult = end.result;
+  if (end.result != GameInProgress) {
+    panel->SetInfo(QString::fromStdString(ResultLine(end)));
+    panel->SyncMoveList();
+  }
+}
+
+void MainWindow::ShowGameOver(const QString& text, bool modal) {
+  GameEnd end = EndShownBy(GamePositionNow());
+  if (end.result == GameInProgress) end = CurrentGameEnd();
+  QString winner;
+  if (end.result == WhiteWon || end.result == BlackWon)
+    winner = QString("%1 wins (%2)").arg(end.result == WhiteWon ? "White" : "Black", ResultToken(end.result));
+  else if (end.result == GameDrawn) winner = QString("Draw (%1)").arg(ResultToken(end.result));
+  auto* box = new QMessageBox(QMessageBox::Information, " Game Over! ", winner.isEmpty() ? text : text + "\n" + winner,
+                              QMessageBox::Ok, this);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  QPushButton* again = box->addButton("New Game", QMessageBox::AcceptRole);
+  connect(box, &QMessageBox::buttonClicked, this, [this, again](QAbstractButton* button) {
+    if (button == again) QTimer::singleShot(0, this, [this] { RunMenuCommand(command::New); });
+  });
+  if (modal) box->exec();
+  else box->open();
 }
 
 void MainWindow::TranscriptChanged() { panel->SyncMoveList(); }
@@ -249,12 +297,20 @@ void MainWindow::ShowMessageLater(const QString& text, const QString& caption) {
 void MainWindow::UpdateClocks() {
   std::array<std::string, 4> texts;
   if (kestrin::UpdateClocks(texts)) panel->SetClocks(texts);
+  ShowGameStatus();
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
   const QString text = event->text();
-  if (text.size() == 1 && text[0].unicode() < 128) {
-    const int id = MainWindowKey(static_cast<char>(text[0].unicode()));
+  if (const int button = BrowseButtonForKey(event->key()); button && event->modifiers() == Qt::NoModifier) {
+    PanelButton(button);
+    return;
+  }
+  // The bare keys that edit the book or replace the game have Ctrl shortcuts in the menus;
+  // the ones the menus still show ((L), (K)) stay.
+  const char key = text.size() == 1 ? static_cast<char>(text[0].toUpper().unicode()) : 0;
+  if ((key == 'L' || key == 'K') && event->modifiers() == Qt::NoModifier) {
+    const int id = MainWindowKey(key);
     if (id) RunMenuCommand(id);
     return;
   }

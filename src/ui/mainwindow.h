@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
+#include <string>
 
 namespace kestrin {
 
@@ -36,6 +37,8 @@ public:
   void TranscriptChanged();
   void SetInfo(const QString& text);
   void ShowMessageLater(const QString& text, const QString& caption);
+  // The end-of-game box: the reason given, who won, and a way to a new game.
+  void ShowGameOver(const QString& text, bool modal);
 
   BoardView* Board() const { return board; }
   SidePanel* Panel() const { return panel; }
@@ -58,6 +61,9 @@ private:
   void LayoutWindow();
   void PanelButton(int id);
   void UpdateClocks();
+  // The title with the side to move or the result, and the result in the information line
+  // when the game has just ended.
+  void ShowGameStatus();
   void AfterCommand();
   void Shutdown();
 
@@ -72,6 +78,8 @@ private:
   QTimer clockTimer;
   bool shutDown = false;
   bool writeSettings = true;
+  int shownResult = 4;     // the result last written in the information line
+  std::string shownStatus; // the turn or result last put in the title
 };
 
 } // namespace kestrin

@@ -14,6 +14,8 @@ namespace kestrin {
 
 namespace {
 
+constexpr std::string_view GameOverCaption = " Game Over! ";
+
 QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<int>(text.size())); }
 
 } // namespace
@@ -44,7 +46,10 @@ void QtFrontend::Deliver() {
   if (what & (Panel | PanelFull)) window->UpdatePanel((what & PanelFull) != 0);
   if (what & Info) window->SetInfo(ToQString(info));
   if (what & Sound) QApplication::beep();
-  for (const auto& [text, caption] : boxes) window->ShowMessageLater(ToQString(text), ToQString(caption));
+  for (const auto& [text, caption] : boxes) {
+    if (caption == GameOverCaption) window->ShowGameOver(ToQString(text), false);
+    else window->ShowMessageLater(ToQString(text), ToQString(caption));
+  }
 }
 
 void QtFrontend::SetInfoText(std::string_view text) {
@@ -67,7 +72,8 @@ void QtFrontend::SetInfoText(std::string_view text) {
 
 void QtFrontend::ShowMessage(std::string_view text, std::string_view caption) {
   if (OnWindowThread()) {
-    QMessageBox::information(window, ToQString(caption), ToQString(text));
+    if (caption == GameOverCaption) window->ShowGameOver(ToQString(text), true);
+    else QMessageBox::information(window, ToQString(caption), ToQString(text));
     return;
   }
   {

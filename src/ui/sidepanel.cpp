@@ -5,7 +5,8 @@
 #include <QVBoxLayout>
 
 #include "game/boardgeometry.h"
-#include "notation/transcript.h"
+#include "game/movelist.h"
+#include "game/windowcommands.h"
 
 namespace kestrin {
 
@@ -102,7 +103,8 @@ void SidePanel::SetMoveNumber(const QString& text) { moveNumber->setText(text); 
 void SidePanel::SetMaterial(const QString& text) { material->setText(text); }
 
 void SidePanel::SyncMoveList() {
-  const std::vector<std::string> lines = TranscriptLines();
+  const MoveListView view = CurrentMoveList(viewOptions.shortNotation != 0);
+  const std::vector<std::string>& lines = view.lines;
   const int count = static_cast<int>(lines.size());
   while (moveList->count() > count) delete moveList->takeItem(moveList->count() - 1);
   for (int i = 0; i < count; ++i) {
@@ -113,7 +115,7 @@ void SidePanel::SyncMoveList() {
       moveList->addItem(text);
     }
   }
-  const int selected = TranscriptSelection();
+  const int selected = view.selected;
   moveList->setCurrentRow(selected < count ? selected : -1);
   if (selected >= 0 && selected < count) moveList->scrollToItem(moveList->item(selected));
 }

@@ -39,7 +39,8 @@ TEST_F(WindowTest, MenuCommandsByIdAndLabels) {
   EXPECT_TRUE(WaitForPly(3));
   // The table and pondering show in the file below.
   for (int id : {command::Flip, 1237, 155, command::Ponder}) window->MenuItems()->Action(id)->trigger();
-  EXPECT_TRUE(controller.boardFlipped && searchSettings.maxPly == 5 && window->MenuItems()->Action(155)->isChecked());
+  // The player took Black above, which turned the board; "Flip Board" turns it back.
+  EXPECT_TRUE(!controller.boardFlipped && searchSettings.maxPly == 5 && window->MenuItems()->Action(155)->isChecked());
   EXPECT_FALSE(window->MenuItems()->Action(1236)->isChecked());
   EXPECT_FALSE(window->MenuItems()->Action(command::NetDisconnect)->isEnabled());
   window->close();
