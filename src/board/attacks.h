@@ -7,7 +7,13 @@ namespace kestrin {
 
 // 1 when a man of the opponent of `side` attacks `square`.
 int IsSquareAttacked(const Position& position, int square, int side);
+// The same with the square `vacated` taken as empty: whether a king leaving `vacated` for
+// `square` stands attacked there.
+int IsSquareAttackedPast(const Position& position, int square, int side, int vacated);
 int IsInCheck(int side, const Position& position);
+// The number of opponent's men attacking the king of `side`; `firstChecker` is the square of
+// the first found (0 when none).
+int FindCheckers(const Position& position, int side, int& firstChecker);
 // Before the move: 1 when moving the man off its square uncovers a slider on the mover's king.
 // Not for king moves; ignores the pawn removed by an en-passant capture.
 int ExposesOwnKing(int side, const Position& position, Move move);

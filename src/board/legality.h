@@ -22,6 +22,18 @@ bool IsLegalMove(const Position& position, Move move, int side);
 // the list's check flag; in check, and for en passant, the move is made on a copy.
 bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck);
 
+// A node in check judges its moves without making them: a king move by the attacks on its
+// destination once it has left its square, another man by whether it takes the only checker
+// or steps between it and the king, and uncovers no other line. Castling and en passant are
+// made on a copy.
+struct CheckState {
+  int king;
+  int checkers;     // men attacking the king
+  int firstChecker; // the square of one of them
+};
+CheckState FindCheckState(const Position& position, int side);
+bool IsLegalEvasion(const Position& position, Move move, int side, const CheckState& check);
+
 // The number of legal moves among `moves[0 .. count - 1]`, counting stops at `enough`.
 int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough);
 

@@ -87,14 +87,16 @@ void OrderEvasions(u16 hashMove, MoveList& list, const Position& p) {
   const int side = p.sideToMove;
   const u32 captures = list.captureCount, quiets = list.quietCount;
   int hashSlot = FindListed(list, hashMove);
+  const CheckState check = FindCheckState(p, side);
+  auto legal = [&](Move m) { return IsLegalEvasion(p, m, side, check); };
   u32 n = 0;
-  if (hashSlot && IsLegalMove(p, moves[hashSlot], side)) moves[n++] = moves[hashSlot];
+  if (hashSlot && legal(moves[hashSlot])) moves[n++] = moves[hashSlot];
   for (u32 i = 1; i <= captures; ++i)
-    if (static_cast<int>(i) != hashSlot && IsLegalMove(p, moves[i], side)) moves[n++] = moves[i];
+    if (static_cast<int>(i) != hashSlot && legal(moves[i])) moves[n++] = moves[i];
   list.captureCount = n;
   for (u32 j = 1; j <= quiets; ++j) {
     int slot = static_cast<int>(QuietBase + j);
-    if (slot != hashSlot && IsLegalMove(p, moves[slot], side)) moves[n++] = moves[slot];
+    if (slot != hashSlot && legal(moves[slot])) moves[n++] = moves[slot];
   }
   list.quietCount = n;
 }
