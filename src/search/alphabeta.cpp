@@ -141,12 +141,15 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
     node.lastMoveClass = moveClass;
     search.nodeCount = search.nodeCount + 1;
     if (p == 1) RootMoveStarted(static_cast<int>(i), m, best, bestMoveSlot);
+    UpdateHashKeys(pos, undo);
+    const u32 repetitionKey = RepetitionKeyOfHash(pos);
+    // Below depth 1 the child mostly goes to the quiescence search, which has no use for the table.
+    if (depth > 1) PrefetchTransposition(repetitionKey);
+    PrefetchPawns(pos);
     child.list.inCheck = static_cast<u32>(CountChecksGiven(side, pos, m, moveClass));
     int marker = 1;
     int value;
 
-    UpdateHashKeys(pos, undo);
-    const u32 repetitionKey = RepetitionKeyOfHash(pos);
     StoreRepetitionKey(pos.plyCount, repetitionKey);
     const int reps = CountRepetitions(repetitionKey, pos.plyCount, pos.irreversiblePly);
 

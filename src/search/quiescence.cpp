@@ -55,6 +55,7 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
     if (inCheck ? !IsLegalEvasion(pos, m, side, check) : !IsLegalGenerated(pos, m, side, false)) continue;
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);
+    PrefetchPawns(pos);
     search.plies[q + 1].list.inCheck = static_cast<u32>(CountChecksGiven(side, pos, m, moveClass));
     const int score = QuiescenceSearch(Opponent(side), alpha, beta, q);
     TakeBack(q, undo);
