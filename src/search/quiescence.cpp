@@ -4,6 +4,7 @@
 #include "board/legality.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
+#include "search/keys.h"
 #include "search/ordering.h"
 #include "search/takeback.h"
 
@@ -40,6 +41,8 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
   const int count = static_cast<int>(list.captureCount);
   for (int i = 1; i <= count; ++i) {
     const Move m = list.moves[i];
+    // While this capture is searched, the pawn record of the next one comes to the cache.
+    if (i < count) PrefetchPawns(PawnKeyAfter(pos, list.moves[i + 1]));
     search.nodeCount = search.nodeCount + 1;
     const int from = MoveFrom(m), to = MoveTo(m);
     int gain = -PieceValue[pos.board[to]];
@@ -55,7 +58,7 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
     if (inCheck ? !IsLegalEvasion(pos, m, side, check) : !IsLegalGenerated(pos, m, side, false)) continue;
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);
-    PrefetchPawns(pos);
+    PrefetchPawns(pos.pawnKey);
     search.plies[q + 1].list.inCheck = static_cast<u32>(CountChecksGiven(side, pos, m, moveClass));
     const int score = QuiescenceSearch(Opponent(side), alpha, beta, q);
     TakeBack(q, undo);
