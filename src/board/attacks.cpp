@@ -101,6 +101,24 @@ int ExposesOwnKing(int side, const Position& p, Move move) {
   return SliderAlong(p.board[s], side == White ? BlackOffset : 0, d) ? 1 : 0;
 }
 
+Pins FindPins(const Position& p, int side) {
+  Pins pins;
+  pins.count = 0;
+  const int king = KingSquare(p, side);
+  const int enemy = side == White ? BlackOffset : 0;
+  for (int d : KingSteps) {
+    const int s = FirstMan(p.board, king, d);
+    const int code = p.board[s];
+    // Its own man: a code of its colour on the board (the border reads 8, which is no man).
+    if (code == OffBoard || (code < BlackOffset) != (side == White)) continue;
+    if (SliderAlong(p.board[FirstMan(p.board, s, d)], enemy, d)) {
+      pins.square[pins.count] = static_cast<u8>(s);
+      pins.line[pins.count++] = static_cast<signed char>(d);
+    }
+  }
+  return pins;
+}
+
 int CountChecksGiven(int side, const Position& p, Move move, u32 moveClass) {
   const u8* board = p.board;
   int offset = side == White ? 0 : BlackOffset;

@@ -46,6 +46,22 @@ bool IsLegalGenerated(const Position& position, Move move, int side, bool inChec
   return ExposesOwnKing(side, position, move) == 0;
 }
 
+NodeLegality::NodeLegality(const Position& position, int side, bool inCheck)
+    : position_(position), side_(side), inCheck_(inCheck), check_{}, pins_{} {
+  if (inCheck) check_ = FindCheckState(position, side);
+  else pins_ = FindPins(position, side);
+}
+
+bool NodeLegality::operator()(Move move) const {
+  if (inCheck_) return IsLegalEvasion(position_, move, side_, check_);
+  if (IsEnPassantCapture(position_, move)) return IsLegalMove(position_, move, side_);
+  if (MoveSlot(move) == KingSlot) return IsSquareAttacked(position_, MoveTo(move), side_) == 0;
+  const int from = MoveFrom(move);
+  for (int i = 0; i < pins_.count; ++i)
+    if (pins_.square[i] == from) return DirectionOf(KingSquare(position_, side_), MoveTo(move)) == pins_.line[i];
+  return true;
+}
+
 int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough) {
   int legal = 0;
   for (int i = 0; i < count && legal < enough; ++i) legal += IsLegalGenerated(position, moves[i], side, inCheck);

@@ -1,6 +1,7 @@
 // Whether a move keeps its own king out of check: the one legality test every caller shares.
 #pragma once
 
+#include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
 
@@ -33,6 +34,21 @@ struct CheckState {
 };
 CheckState FindCheckState(const Position& position, int side);
 bool IsLegalEvasion(const Position& position, Move move, int side, const CheckState& check);
+
+// Judges the generated moves of one node, finding its checkers or its pinned men once:
+// the verdicts are those of IsLegalMove.
+class NodeLegality {
+public:
+  NodeLegality(const Position& position, int side, bool inCheck);
+  bool operator()(Move move) const;
+
+private:
+  const Position& position_;
+  int side_;
+  bool inCheck_;
+  CheckState check_;
+  Pins pins_;
+};
 
 // The number of legal moves among `moves[0 .. count - 1]`, counting stops at `enough`.
 int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough);
