@@ -52,7 +52,7 @@ NodeLegality::NodeLegality(const Position& position, int side, bool inCheck)
   else pins_ = FindPins(position, side);
 }
 
-bool NodeLegality::operator()(Move move) const {
+bool NodeLegality::Judge(Move move) const {
   if (inCheck_) return IsLegalEvasion(position_, move, side_, check_);
   if (IsEnPassantCapture(position_, move)) return IsLegalMove(position_, move, side_);
   if (MoveSlot(move) == KingSlot) return IsSquareAttacked(position_, MoveTo(move), side_) == 0;

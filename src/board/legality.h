@@ -40,9 +40,16 @@ bool IsLegalEvasion(const Position& position, Move move, int side, const CheckSt
 class NodeLegality {
 public:
   NodeLegality(const Position& position, int side, bool inCheck);
-  bool operator()(Move move) const;
+  // Most moves leave the king neither in check nor pinned: they need no more than a glance.
+  bool operator()(Move move) const {
+    if (!inCheck_ && pins_.count == 0 && MoveSlot(move) != KingSlot && MoveTo(move) != position_.epSquare)
+      return true;
+    return Judge(move);
+  }
 
 private:
+  bool Judge(Move move) const;
+
   const Position& position_;
   int side_;
   bool inCheck_;
