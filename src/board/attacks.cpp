@@ -18,6 +18,13 @@ inline int FirstMan(const u8* board, int square, int step) {
   return square;
 }
 
+// The same with the square `vacated` taken as empty.
+inline int FirstManPast(const u8* board, int square, int step, int vacated) {
+  do square += step;
+  while (board[square] == Empty || square == vacated);
+  return square;
+}
+
 // Is `code` a slider of colour `offset` (0 White, 8 Black) that moves along `step`?
 inline bool SliderAlong(int code, int offset, int step) {
   int type = code - offset;
@@ -25,34 +32,60 @@ inline bool SliderAlong(int code, int offset, int step) {
   return DiagonalStep[step] ? type == Bishop : type == Rook;
 }
 
-template <int Offset> // the attackers' colour: 0 White, 8 Black
-int AttackedBy(const u8* board, int square) {
+// Visits the men of colour Offset (0 White, 8 Black) that attack `square`, with the square
+// `vacated` taken as empty (0 for none: rays stop at the border long before square 0).
+// `visit(from)` returns true to stop; the result is whether a visit stopped the scan.
+template <int Offset, bool WithVacated, typename Visit>
+bool ScanAttackers(const u8* board, int square, int vacated, Visit&& visit) {
   constexpr int knight = Knight + Offset, pawn = Pawn + Offset, bishop = Bishop + Offset, rook = Rook + Offset,
                 queen = Queen + Offset, king = King + Offset;
+  auto first = [&](int d) { return WithVacated ? FirstManPast(board, square, d, vacated) : FirstMan(board, square, d); };
   for (int d : KnightSteps)
-    if (board[square + d] == knight) return 1;
-  if constexpr (Offset == 0) {
-    if (board[square + 9] == pawn || board[square + 11] == pawn) return 1;
-  } else {
-    if (board[square - 11] == pawn || board[square - 9] == pawn) return 1;
-  }
+    if (board[square + d] == knight && visit(square + d)) return true;
+  constexpr int pawnA = Offset == 0 ? 9 : -11, pawnB = Offset == 0 ? 11 : -9;
+  if (board[square + pawnA] == pawn && visit(square + pawnA)) return true;
+  if (board[square + pawnB] == pawn && visit(square + pawnB)) return true;
   for (int d : DiagonalSteps) {
-    int code = board[FirstMan(board, square, d)];
-    if (code == bishop || code == queen) return 1;
+    int s = first(d), code = board[s];
+    if ((code == bishop || code == queen) && visit(s)) return true;
   }
   for (int d : StraightSteps) {
-    int code = board[FirstMan(board, square, d)];
-    if (code == rook || code == queen) return 1;
+    int s = first(d), code = board[s];
+    if ((code == rook || code == queen) && visit(s)) return true;
   }
   for (int d : KingSteps)
-    if (board[square + d] == king) return 1;
-  return 0;
+    if (board[square + d] == king && visit(square + d)) return true;
+  return false;
+}
+
+template <int Offset> // the attackers' colour: 0 White, 8 Black
+int AttackedBy(const u8* board, int square) {
+  return ScanAttackers<Offset, false>(board, square, 0, [](int) { return true; });
 }
 
 } // namespace
 
 int IsSquareAttacked(const Position& p, int square, int side) {
   return side == White ? AttackedBy<BlackOffset>(p.board, square) : AttackedBy<0>(p.board, square);
+}
+
+int IsSquareAttackedPast(const Position& p, int square, int side, int vacated) {
+  auto any = [](int) { return true; };
+  return side == White ? ScanAttackers<BlackOffset, true>(p.board, square, vacated, any)
+                       : ScanAttackers<0, true>(p.board, square, vacated, any);
+}
+
+int FindCheckers(const Position& p, int side, int& firstChecker) {
+  int count = 0;
+  firstChecker = 0;
+  auto record = [&](int from) {
+    if (count++ == 0) firstChecker = from;
+    return false;
+  };
+  const int king = KingSquare(p, side);
+  if (side == White) ScanAttackers<BlackOffset, false>(p.board, king, 0, record);
+  else ScanAttackers<0, false>(p.board, king, 0, record);
+  return count;
 }
 
 int IsInCheck(int side, const Position& p) { return IsSquareAttacked(p, KingSquare(p, side), side); }
@@ -66,6 +99,24 @@ int ExposesOwnKing(int side, const Position& p, Move move) {
   int s = king + d;
   while (s == from || p.board[s] == Empty) s += d;
   return SliderAlong(p.board[s], side == White ? BlackOffset : 0, d) ? 1 : 0;
+}
+
+Pins FindPins(const Position& p, int side) {
+  Pins pins;
+  pins.count = 0;
+  const int king = KingSquare(p, side);
+  const int enemy = side == White ? BlackOffset : 0;
+  for (int d : KingSteps) {
+    const int s = FirstMan(p.board, king, d);
+    const int code = p.board[s];
+    // Its own man: a code of its colour on the board (the border reads 8, which is no man).
+    if (code == OffBoard || (code < BlackOffset) != (side == White)) continue;
+    if (SliderAlong(p.board[FirstMan(p.board, s, d)], enemy, d)) {
+      pins.square[pins.count] = static_cast<u8>(s);
+      pins.line[pins.count++] = static_cast<signed char>(d);
+    }
+  }
+  return pins;
 }
 
 int CountChecksGiven(int side, const Position& p, Move move, u32 moveClass) {

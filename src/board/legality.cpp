@@ -1,6 +1,7 @@
 #include "board/legality.h"
 
 #include "board/attacks.h"
+#include "board/tables.h"
 
 namespace kestrin {
 
@@ -16,11 +17,49 @@ bool IsLegalMove(const Position& position, Move move, int side) {
   return TryMove(position, move, side, after);
 }
 
+CheckState FindCheckState(const Position& position, int side) {
+  CheckState check;
+  check.king = KingSquare(position, side);
+  check.checkers = FindCheckers(position, side, check.firstChecker);
+  return check;
+}
+
+bool IsLegalEvasion(const Position& position, Move move, int side, const CheckState& check) {
+  if (IsCastling(move) || IsEnPassantCapture(position, move)) return IsLegalMove(position, move, side);
+  const int from = MoveFrom(move), to = MoveTo(move);
+  if (from == check.king) return IsSquareAttackedPast(position, to, side, from) == 0;
+  if (check.checkers > 1) return false;
+  if (check.checkers == 1 && to != check.firstChecker) {
+    // Only a man stepping onto the line strictly between the king and a slider blocks it.
+    const int d = DirectionOf(check.king, check.firstChecker);
+    if (d == 0 || DirectionOf(check.king, to) != d || (d > 0 ? to > check.firstChecker : to < check.firstChecker))
+      return false;
+  }
+  return ExposesOwnKing(side, position, move) == 0;
+}
+
 bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck) {
-  if (inCheck || IsEnPassantCapture(position, move)) return IsLegalMove(position, move, side);
+  if (inCheck) return IsLegalEvasion(position, move, side, FindCheckState(position, side));
+  if (IsEnPassantCapture(position, move)) return IsLegalMove(position, move, side);
   // Not in check, no slider aims through the king's square: the king's destination decides.
   if (MoveSlot(move) == KingSlot) return IsSquareAttacked(position, MoveTo(move), side) == 0;
   return ExposesOwnKing(side, position, move) == 0;
+}
+
+NodeLegality::NodeLegality(const Position& position, int side, bool inCheck)
+    : position_(position), side_(side), inCheck_(inCheck), check_{}, pins_{} {
+  if (inCheck) check_ = FindCheckState(position, side);
+  else pins_ = FindPins(position, side);
+}
+
+bool NodeLegality::Judge(Move move) const {
+  if (inCheck_) return IsLegalEvasion(position_, move, side_, check_);
+  if (IsEnPassantCapture(position_, move)) return IsLegalMove(position_, move, side_);
+  if (MoveSlot(move) == KingSlot) return IsSquareAttacked(position_, MoveTo(move), side_) == 0;
+  const int from = MoveFrom(move);
+  for (int i = 0; i < pins_.count; ++i)
+    if (pins_.square[i] == from) return DirectionOf(KingSquare(position_, side_), MoveTo(move)) == pins_.line[i];
+  return true;
 }
 
 int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough) {

@@ -1,6 +1,7 @@
 // Whether a move keeps its own king out of check: the one legality test every caller shares.
 #pragma once
 
+#include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
 
@@ -21,6 +22,40 @@ bool IsLegalMove(const Position& position, Move move, int side);
 // on its destination, another man by the line through its square and the king. `inCheck` is
 // the list's check flag; in check, and for en passant, the move is made on a copy.
 bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck);
+
+// A node in check judges its moves without making them: a king move by the attacks on its
+// destination once it has left its square, another man by whether it takes the only checker
+// or steps between it and the king, and uncovers no other line. Castling and en passant are
+// made on a copy.
+struct CheckState {
+  int king;
+  int checkers;     // men attacking the king
+  int firstChecker; // the square of one of them
+};
+CheckState FindCheckState(const Position& position, int side);
+bool IsLegalEvasion(const Position& position, Move move, int side, const CheckState& check);
+
+// Judges the generated moves of one node, finding its checkers or its pinned men once:
+// the verdicts are those of IsLegalMove.
+class NodeLegality {
+public:
+  NodeLegality(const Position& position, int side, bool inCheck);
+  // Most moves leave the king neither in check nor pinned: they need no more than a glance.
+  bool operator()(Move move) const {
+    if (!inCheck_ && pins_.count == 0 && MoveSlot(move) != KingSlot && MoveTo(move) != position_.epSquare)
+      return true;
+    return Judge(move);
+  }
+
+private:
+  bool Judge(Move move) const;
+
+  const Position& position_;
+  int side_;
+  bool inCheck_;
+  CheckState check_;
+  Pins pins_;
+};
 
 // The number of legal moves among `moves[0 .. count - 1]`, counting stops at `enough`.
 int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough);

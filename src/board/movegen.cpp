@@ -29,10 +29,19 @@ struct Colour {
   static bool OnSecond(int from) { return Side == White ? from >= 82 : from <= 41; }
 };
 
+// The counts are kept here and written to the list once: a count stored in the list would be
+// read back after every move written, as the compiler cannot tell it from the moves.
 struct Store {
-  MoveList& list;
-  void Quiet(u32 partial, int to) { list.moves[QuietBase + ++list.quietCount] = partial + (u32(to) << 8); }
-  void Capture(u32 partial, int to) { list.moves[++list.captureCount] = partial + (u32(to) << 8); }
+  Move* moves;
+  u32 quietCount = 0;
+  u32 captureCount = 0;
+  explicit Store(MoveList& list) : moves(list.moves) {}
+  void Quiet(u32 partial, int to) { moves[QuietBase + ++quietCount] = partial + (u32(to) << 8); }
+  void Capture(u32 partial, int to) { moves[++captureCount] = partial + (u32(to) << 8); }
+  void Finish(MoveList& list) const {
+    list.quietCount = quietCount;
+    list.captureCount = captureCount;
+  }
 };
 
 template <int Side, bool CapturesOnly>
@@ -143,27 +152,30 @@ void Castlings(Store& out, const Position& p) {
 template <int Side>
 void FullGenerator(const Position& p, MoveList& list) {
   using R = Routines<Side, false>;
-  list.quietCount = list.captureCount = list.spare = list.extensionFraction = 0;
-  Store out{list};
+  list.spare = list.extensionFraction = 0;
+  Store out(list);
   const u8* pieces = PieceListOf(p, Side);
-  if (list.inCheck == 0) {
+  const u32 inCheck = list.inCheck;
+  if (inCheck == 0) {
     Castlings<Side>(out, p);
   } else {
     R::KingMoves(out, p, pieces);
-    if (list.inCheck == 2) return;
+    if (inCheck == 2) return out.Finish(list);
   }
   R::Pieces(out, p, pieces);
-  if (list.inCheck == 0) R::KingMoves(out, p, pieces);
+  if (inCheck == 0) R::KingMoves(out, p, pieces);
+  out.Finish(list);
 }
 
 template <int Side>
 void CaptureGenerator(const Position& p, MoveList& list) {
   using R = Routines<Side, true>;
-  list.quietCount = list.captureCount = list.spare = list.extensionFraction = 0;
-  Store out{list};
+  list.spare = list.extensionFraction = 0;
+  Store out(list);
   const u8* pieces = PieceListOf(p, Side);
   R::Pieces(out, p, pieces);
   R::KingMoves(out, p, pieces);
+  out.Finish(list);
 }
 
 } // namespace

@@ -16,19 +16,23 @@ u64 Perft(const Position& p, int depth) {
   const int side = p.sideToMove;
   MoveList list;
   GenerateMoves(side, p, list);
+  // Legality is decided as the search does, mostly without making the move: the last ply
+  // only counts, the others make just the legal moves.
+  const NodeLegality legal(p, side, list.inCheck != 0);
   u64 total = 0;
-  // The last ply decides as the search does, mostly without making the move.
   if (depth == 1) {
     ForEachMove(list, [&](Move m) {
-      if (IsLegalGenerated(p, m, side, list.inCheck != 0)) total += IsPromotion(p, m) ? 4 : 1;
+      if (legal(m)) total += IsPromotion(p, m) ? 4 : 1;
     });
     return total;
   }
   ForEachMove(list, [&](Move m) {
-    int kinds = IsPromotion(p, m) ? 4 : 1;
+    if (!legal(m)) return;
+    const int kinds = IsPromotion(p, m) ? 4 : 1;
     for (int k = 0; k < kinds; ++k) {
-      Position child;
-      if (!TryMove(p, m, side, child, PromotionTypes[k])) return;
+      Position child = p;
+      MoveUndo undo;
+      MakeMove(child, m, undo, PromotionTypes[k]);
       total += Perft(child, depth - 1);
     }
   });

@@ -21,7 +21,29 @@ constexpr int RookKingFileTable[4] = {12, 7, 2, 0};
 
 // A count below zero comes only from the quiescence estimate of a promotion; it reads as none.
 int TradeBonus(int pieces) { return pieces < 0 ? TradeBonusTable[0] : pieces < 11 ? TradeBonusTable[pieces] : 0; }
-int BishopTropism(int difference) { return difference < 4 ? BishopTropismTable[difference] : 0; }
+constexpr int BishopTropism(int difference) { return difference < 4 ? BishopTropismTable[difference] : 0; }
+// By the number of empty squares next to a bishop on its diagonals.
+constexpr int BishopPenalty[5] = {-13, -7, 0, 0, 0};
+
+// Per square its rank minus file and rank plus file (each constant along one diagonal), and
+// the tropism by their signed difference between bishop and king, offset by 14.
+struct BishopLineTables {
+  signed char rising[128];
+  signed char falling[128];
+  signed char tropism[29];
+};
+constexpr BishopLineTables MakeBishopLines() {
+  BishopLineTables t{};
+  for (int row = 0; row < 8; ++row)
+    for (int file = 1; file <= 8; ++file) {
+      const int s = SquareOf(file - 1, row), rank = 8 - row;
+      t.rising[s] = static_cast<signed char>(rank - file);
+      t.falling[s] = static_cast<signed char>(rank + file);
+    }
+  for (int d = -14; d <= 14; ++d) t.tropism[d + 14] = static_cast<signed char>(BishopTropism(d < 0 ? -d : d));
+  return t;
+}
+constexpr BishopLineTables BishopLines = MakeBishopLines();
 int RookKingFileBonus(int distance) { return distance < 4 ? RookKingFileTable[distance] : 0; }
 
 int PiecesWithQueen(int pieces, const u8* list) { return pieces + (list[QueenSlot] != NoSquare ? 1 : 0); }
@@ -64,11 +86,10 @@ int KingShields(const Position& p, int whiteKing, int blackKing) {
 
 // A bishop's mobility penalty and tropism toward the enemy king, as a gain for its side.
 int BishopTerm(const Position& p, int bishop, int enemyKing) {
-  int empty = (p.board[bishop - 11] == Empty) + (p.board[bishop - 9] == Empty) + (p.board[bishop + 9] == Empty) +
-              (p.board[bishop + 11] == Empty);
-  int penalty = empty == 0 ? -13 : empty == 1 ? -7 : 0;
-  int rb = RankOf[bishop], fb = FileOf[bishop], rk = RankOf[enemyKing], fk = FileOf[enemyKing];
-  return BishopTropism(std::abs((rb - fb) - (rk - fk))) + BishopTropism(std::abs((rb + fb) - (rk + fk))) + penalty;
+  const int empty = (p.board[bishop - 11] == Empty) + (p.board[bishop - 9] == Empty) + (p.board[bishop + 9] == Empty) +
+                    (p.board[bishop + 11] == Empty);
+  return BishopLines.tropism[BishopLines.rising[bishop] - BishopLines.rising[enemyKing] + 14] +
+         BishopLines.tropism[BishopLines.falling[bishop] - BishopLines.falling[enemyKing] + 14] + BishopPenalty[empty];
 }
 
 int PieceTerms(const Position& p, int whiteKing, int blackKing) {

@@ -39,6 +39,8 @@ extern PawnSelectorFlags PawnSelectors;
 PawnEntry EvaluatePawns(const Position& position);
 // The cached record for the position's pawn key, computed on a miss.
 PawnEntry ProbePawns(const Position& position);
+// Asks for the slot of the position's pawn record ahead of the evaluation that reads it.
+inline void PrefetchPawns(u32 pawnKey) { __builtin_prefetch(&PawnHashTable[pawnKey & PawnTableMask]); }
 // Sets the selectors for the coming search or display; a change clears the table first,
 // so that every cached record was computed under the selectors in force.
 void PreparePawnSelectors(const Position& position);

@@ -134,6 +134,12 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   for (u32 i = 0; i < total; ++i) {
     if (depth > 1 && p < 11 && i == list.captureCount) SortByHistory(list, side);
     const Move m = list.moves[i];
+    // While this move is searched, the entries its successor's child reads come to the cache.
+    if (i + 1 < total) {
+      const Move next = list.moves[i + 1];
+      if (depth > 1) PrefetchTransposition(RepetitionKeyAfter(pos, next));
+      PrefetchPawns(PawnKeyAfter(pos, next));
+    }
     // In check the ordered list holds only legal moves.
     if (!inCheck && !IsLegalGenerated(pos, m, side, false)) continue;
     MoveUndo undo;
@@ -141,12 +147,15 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
     node.lastMoveClass = moveClass;
     search.nodeCount = search.nodeCount + 1;
     if (p == 1) RootMoveStarted(static_cast<int>(i), m, best, bestMoveSlot);
+    UpdateHashKeys(pos, undo);
+    const u32 repetitionKey = RepetitionKeyOfHash(pos);
+    // Below depth 1 the child mostly goes to the quiescence search, which has no use for the table.
+    if (depth > 1) PrefetchTransposition(repetitionKey);
+    PrefetchPawns(pos.pawnKey);
     child.list.inCheck = static_cast<u32>(CountChecksGiven(side, pos, m, moveClass));
     int marker = 1;
     int value;
 
-    UpdateHashKeys(pos, undo);
-    const u32 repetitionKey = RepetitionKeyOfHash(pos);
     StoreRepetitionKey(pos.plyCount, repetitionKey);
     const int reps = CountRepetitions(repetitionKey, pos.plyCount, pos.irreversiblePly);
 

@@ -9,7 +9,6 @@ namespace kestrin {
 namespace {
 
 constexpr int FirstKeyedByte = 20, LastKeyedByte = 100;
-constexpr int SideTerm = 8;
 
 // The search writes its path while the window thread may record a move on another slot;
 // relaxed atomics keep that free of data races at the cost of a plain load or store.

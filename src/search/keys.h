@@ -22,6 +22,33 @@ inline u32 RepetitionKeyOfHash(const Position& position) {
          HashKeyTable[position.epSquare];
 }
 
+// The table entry of index 8 (square 0 holds no man) is the side-to-move term.
+constexpr int SideTerm = 8;
+
+// The repetition and pawn keys a move leads to, worked out without making it, so that the
+// table entries its child will read can be fetched while earlier moves are searched. Exact
+// for ordinary moves and captures that change no castling right; otherwise merely close,
+// which costs only a useless fetch.
+inline u32 RepetitionKeyAfter(const Position& p, Move m) {
+  const int from = MoveFrom(m), to = MoveTo(m);
+  if (from >= FirstCastleCode) return p.hashKey;
+  const int mover = p.board[from], victim = p.board[to];
+  const u32 key = p.hashKey ^ HashKeyTable[16 * from + mover] ^ HashKeyTable[16 * from + Empty] ^
+                  HashKeyTable[16 * to + victim] ^ HashKeyTable[16 * to + mover] ^ HashKeyTable[SideTerm];
+  return key ^ HashKeyTable[p.castleState[0] + 8 * p.castleState[1]] ^ HashKeyTable[NoEpSquare];
+}
+inline u32 PawnKeyAfter(const Position& p, Move m) {
+  const int from = MoveFrom(m), to = MoveTo(m);
+  if (from >= FirstCastleCode) return p.pawnKey;
+  u32 key = p.pawnKey;
+  const int mover = p.board[from], victim = p.board[to];
+  if (victim == WhitePawn) key -= WhitePawnKeys[to];
+  else if (victim == BlackPawn) key -= BlackPawnKeys[to];
+  if (mover == WhitePawn) key += WhitePawnKeys[to] - WhitePawnKeys[from];
+  else if (mover == BlackPawn) key += BlackPawnKeys[to] - BlackPawnKeys[from];
+  return key;
+}
+
 // Brings both keys up to date right after MakeMove from the squares it reports changed.
 void UpdateHashKeys(Position& position, const MoveUndo& undo);
 // The null move: the other side is to move, nothing else changes; making it twice restores the position.

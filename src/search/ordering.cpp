@@ -1,6 +1,7 @@
 #include "search/ordering.h"
 
 #include <cstring>
+#include <utility>
 
 #include "board/legality.h"
 #include "board/tables.h"
@@ -60,11 +61,24 @@ void OrderMoves(u16 hashMove, MoveList& list, u16 killer, const Position& p) {
   const u32 captures = list.captureCount, quiets = list.quietCount;
   int hashSlot = FindListed(list, hashMove);
   Move hash = hashSlot ? moves[hashSlot] : 0;
-  // In place: every append lands at or before the slot it reads from.
+  // In place: every block lands at or before the slots it is read from, so memmove keeps it whole.
   u32 n = 0;
+  // Copies moves[first .. last] to moves[n ..], leaving out `skipA` and `skipB`.
+  auto append = [&](int first, int last, int skipA, int skipB) {
+    if (skipA > skipB) std::swap(skipA, skipB);
+    for (int skip : {skipA, skipB}) {
+      if (skip < first || skip > last) continue;
+      std::memmove(moves + n, moves + first, sizeof(Move) * static_cast<u32>(skip - first));
+      n += static_cast<u32>(skip - first);
+      first = skip + 1;
+    }
+    if (last >= first) {
+      std::memmove(moves + n, moves + first, sizeof(Move) * static_cast<u32>(last - first + 1));
+      n += static_cast<u32>(last - first + 1);
+    }
+  };
   if (hashSlot) moves[n++] = hash;
-  for (u32 i = 1; i <= captures; ++i)
-    if (static_cast<int>(i) != hashSlot) moves[n++] = moves[i];
+  append(1, static_cast<int>(captures), hashSlot, 0);
   int killerSlot = 0;
   if (killer != NoMove16 && killer != hashMove) {
     for (u32 j = 1; j <= quiets; ++j)
@@ -75,10 +89,7 @@ void OrderMoves(u16 hashMove, MoveList& list, u16 killer, const Position& p) {
       }
   }
   list.captureCount = n;
-  for (u32 j = 1; j <= quiets; ++j) {
-    int slot = static_cast<int>(QuietBase + j);
-    if (slot != hashSlot && slot != killerSlot) moves[n++] = moves[slot];
-  }
+  append(QuietBase + 1, static_cast<int>(QuietBase + quiets), hashSlot, killerSlot);
   list.quietCount = n;
 }
 
@@ -87,14 +98,16 @@ void OrderEvasions(u16 hashMove, MoveList& list, const Position& p) {
   const int side = p.sideToMove;
   const u32 captures = list.captureCount, quiets = list.quietCount;
   int hashSlot = FindListed(list, hashMove);
+  const CheckState check = FindCheckState(p, side);
+  auto legal = [&](Move m) { return IsLegalEvasion(p, m, side, check); };
   u32 n = 0;
-  if (hashSlot && IsLegalMove(p, moves[hashSlot], side)) moves[n++] = moves[hashSlot];
+  if (hashSlot && legal(moves[hashSlot])) moves[n++] = moves[hashSlot];
   for (u32 i = 1; i <= captures; ++i)
-    if (static_cast<int>(i) != hashSlot && IsLegalMove(p, moves[i], side)) moves[n++] = moves[i];
+    if (static_cast<int>(i) != hashSlot && legal(moves[i])) moves[n++] = moves[i];
   list.captureCount = n;
   for (u32 j = 1; j <= quiets; ++j) {
     int slot = static_cast<int>(QuietBase + j);
-    if (slot != hashSlot && IsLegalMove(p, moves[slot], side)) moves[n++] = moves[slot];
+    if (slot != hashSlot && legal(moves[slot])) moves[n++] = moves[slot];
   }
   list.quietCount = n;
 }

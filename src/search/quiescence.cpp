@@ -4,6 +4,7 @@
 #include "board/legality.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
+#include "search/keys.h"
 #include "search/ordering.h"
 #include "search/takeback.h"
 
@@ -35,9 +36,13 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
       standPat - TradeTerm(pos.materialScore, pos.whitePieces + whiteQueen, pos.blackPieces + blackQueen);
   ScoreCaptures(list, pos);
   SaveTail(q);
+  const bool inCheck = list.inCheck != 0;
+  const CheckState check = inCheck ? FindCheckState(pos, side) : CheckState{};
   const int count = static_cast<int>(list.captureCount);
   for (int i = 1; i <= count; ++i) {
     const Move m = list.moves[i];
+    // While this capture is searched, the pawn record of the next one comes to the cache.
+    if (i < count) PrefetchPawns(PawnKeyAfter(pos, list.moves[i + 1]));
     search.nodeCount = search.nodeCount + 1;
     const int from = MoveFrom(m), to = MoveTo(m);
     int gain = -PieceValue[pos.board[to]];
@@ -50,9 +55,10 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
         static_cast<i16>(base + gain + TradeTerm(pos.materialScore + gain, w + whiteQueen, b + blackQueen));
     if (side == White ? (b >= 2 && estimate <= alpha - DeltaMargin) : (w >= 2 && estimate >= beta + DeltaMargin))
       continue;
-    if (!IsLegalGenerated(pos, m, side, list.inCheck != 0)) continue;
+    if (inCheck ? !IsLegalEvasion(pos, m, side, check) : !IsLegalGenerated(pos, m, side, false)) continue;
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);
+    PrefetchPawns(pos.pawnKey);
     search.plies[q + 1].list.inCheck = static_cast<u32>(CountChecksGiven(side, pos, m, moveClass));
     const int score = QuiescenceSearch(Opponent(side), alpha, beta, q);
     TakeBack(q, undo);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/frontend.h"
+#include "platform/hugepages.h"
 #include "search/limits.h"
 #include "search/searchstate.h"
 
@@ -77,6 +78,8 @@ void AllocateTranspositionTable(int n) {
     if (n > 16 || n < 1) AllocateTranspositionTable(FallbackHashSizeExponent);
     return;
   }
+  // Before the table is first written, so that its pages are huge from the start.
+  AdviseHugePages(block, 24 * std::size_t(mask) + 120);
   transpositionTable.buckets = static_cast<TTBucket*>(block);
   transpositionTable.mask = mask;
   ClearTranspositionTable();

@@ -52,6 +52,12 @@ void SetTranspositionAllocator(TableAllocator allocate);
 // The bucket of a repetition key, or nullptr without a table.
 TTBucket* TranspositionBucket(u32 repetitionKey);
 
+// Asks for the bucket of a position about to be probed ahead of time: the table is far larger
+// than the caches, and the work between the move and the probe hides much of the wait.
+inline void PrefetchTransposition(u32 repetitionKey) {
+  if (transpositionTable.buckets) __builtin_prefetch(&transpositionTable.buckets[repetitionKey & transpositionTable.mask]);
+}
+
 // The search generation: advanced at the start of every search, written into every entry.
 void AdvanceSearchGeneration();
 u8 SearchGeneration();

@@ -32,7 +32,10 @@ void WalkTree(Position& p, int depth, int& nodes) {
   GenerateCaptures(side, p, captures);
   ASSERT_EQ(SortedCaptures(captures), SortedCaptures(list)) << test::ToFen(p);
   if (depth == 0) return;
+  const CheckState check = FindCheckState(p, side);
   ForEachMove(list, [&](Move m) {
+    // Judging a move without making it agrees with making it, in check or not.
+    ASSERT_EQ(IsLegalEvasion(p, m, side, check), IsLegalMove(p, m, side)) << test::ToFen(p) << " " << test::CoordinateOf(m);
     for (int type : {Queen, Knight}) {
       if (::testing::Test::HasFailure()) return;
       if (type == Knight && !IsPromotion(p, m)) break;
@@ -73,7 +76,9 @@ TEST(MakeMove, KeptFieldsChecksAndTakeBackAlongLegalTrees) {
                           "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -",
                           "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
                           "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -", "8/8/8/1k1pP2R/8/8/8/4K3 w - d6",
-                          "8/4k3/8/3pP3/8/8/8/K3R3 w - d6", "r3k2r/1P4P1/8/8/8/8/1p4p1/R3K2R w KQkq -"}) {
+                          "8/4k3/8/3pP3/8/8/8/K3R3 w - d6", "r3k2r/1P4P1/8/8/8/8/1p4p1/R3K2R w KQkq -",
+                          // double check: taking or blocking one checker leaves the other
+                          "4r2k/8/8/8/1b6/3N4/R7/4K3 w - -"}) {
     Position p = FromFen(fen);
     int nodes = 0;
     WalkTree(p, 3, nodes);
