@@ -96,13 +96,14 @@ bool Server::WithinAllowance(int client) {
   const double refill = sender.allowanceAt < 0 ? AllowanceBurst : std::max<std::int64_t>(0, now - sender.allowanceAt) * AllowancePerSecond / 1000;
   sender.allowance = std::min(AllowanceBurst, sender.allowance + refill);
   sender.allowanceAt = now;
+  // Told once per flood, again only after a pause that refilled the allowance: the notice
+  // must not become a flood of its own.
+  if (sender.allowance >= AllowanceBurst) sender.toldOverAllowance = false;
   if (sender.allowance >= 1) {
     sender.allowance -= 1;
-    sender.toldOverAllowance = false;
     return true;
   }
   if (!sender.toldOverAllowance) {
-    // Told once per burst: the notice must not become a flood of its own.
     sender.toldOverAllowance = true;
     SendToClient(client, 3, TextPayload("< Too many messages: some were dropped >"));
     Log("Dropping messages from " + sender.name + ": too many");
