@@ -69,7 +69,7 @@ struct Load {
   std::vector<Peer> peers;
   std::vector<double> latencies; // ms from a move sent to its echo
   int pace = 0;                  // ms a player waits before it answers
-  bool chatter = false;          // every client also sends now and then (the SIGTERM runs)
+  bool chatter = false;          // watchers send too, all the time (the SIGTERM runs)
   std::mt19937 random{47};
 
   void Connect(std::uint16_t port, int count) {
@@ -91,7 +91,11 @@ struct Load {
   void See(Peer& p, const Frame& f) {
     if (f.type == 9) p.goodbye = true;
     if (f.type == 13) p.colour = f.payload.at(0);
-    if (f.type == 6 || f.type == 13) SetStartPosition(p.board), p.playing = p.colour != NetOnlooker;
+    if (f.type == 6 || f.type == 13) {
+      SetStartPosition(p.board);
+      p.playing = p.colour != NetOnlooker;
+      p.moveAt = Clock::now() + std::chrono::milliseconds(pace);
+    }
     if (f.type == 4 && p.playing && PlayMoveText(PayloadText(f.payload, 4), p.board, 0, nullptr)) {
       if (f.payload[0] == p.colour) latencies.push_back(Ms(Clock::now() - p.sentAt));
       else p.moveAt = Clock::now() + std::chrono::milliseconds(pace);
@@ -102,7 +106,8 @@ struct Load {
     if (over && p.playing) p.playing = false, p.Send(6, ShortPayload(1)); // and again
   }
   void Act(Peer& p) {
-    if (chatter && random() % 50 == 0) p.Send(2, TextPayload("hi"));
+    // A watcher's move is refused at no cost and counts against no allowance: input to the end.
+    if (chatter && p.colour == NetOnlooker && p.out.size() < 4096) p.Send(4, Payload{1, 1, 1, 1, 'e', '4', 0});
     if (!p.playing || p.board.sideToMove != p.colour || Clock::now() < p.moveAt) return;
     const std::vector<Move> legal = LegalMoves(p.board);
     if (legal.empty()) return;
@@ -166,7 +171,7 @@ int RunLoad(const std::string& mode, int seconds) {
   TimedEvents timed(loop);
   Server server(timed);
   server.Start(0, "Server", "127.0.0.1");
-  std::atomic<bool> stop{false};
+  std::atomic<bool> stop{false}, stopFlood{false};
   std::thread serving([&] { while (!stop) loop.RunOnce(10); });
 
   const bool flood = mode.starts_with("flood");
@@ -185,7 +190,7 @@ int RunLoad(const std::string& mode, int seconds) {
         burst.insert(burst.end(), frame.begin(), frame.end());
       }
       std::uint8_t sink[65536];
-      while (!stop && send(fd, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
+      while (!stopFlood && send(fd, burst.data(), burst.size(), MSG_NOSIGNAL) > 0) {
         floodLines += 100;
         while (recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
         }
@@ -194,11 +199,13 @@ int RunLoad(const std::string& mode, int seconds) {
     });
   }
   timed.longest = 0;
+  load.latencies.clear(); // the moves played while the others sat down
   const auto start = Clock::now();
   while (Clock::now() - start < std::chrono::seconds(seconds)) load.Turn(2);
   const double elapsed = Ms(Clock::now() - start) / 1000;
-  stop = true;
+  stopFlood = true; // while the server still reads, so that the flood's last send returns
   if (flooder.joinable()) flooder.join();
+  stop = true;
   serving.join();
 
   std::vector<double>& l = load.latencies;
@@ -233,6 +240,7 @@ int RunSigterm(int runs) {
     load.chatter = true;
     load.Connect(static_cast<std::uint16_t>(port), MaxClients - 1);
     load.Seat(16);
+    load.latencies.clear();
     const auto start = Clock::now();
     while (Clock::now() - start < std::chrono::seconds(2)) load.Turn(1);
     kill(pid, SIGTERM);
