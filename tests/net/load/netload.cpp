@@ -70,6 +70,7 @@ struct Load {
   std::vector<double> latencies; // ms from a move sent to its echo
   int pace = 0;                  // ms a player waits before it answers
   bool chatter = false;          // watchers send too, all the time (the SIGTERM runs)
+  std::size_t readLimit = 1 << 30; // bytes a client reads per round: a slow reader's pace
   std::mt19937 random{47};
 
   void Connect(std::uint16_t port, int count) {
@@ -135,7 +136,10 @@ struct Load {
       }
       std::uint8_t chunk[16384];
       ssize_t n;
-      while ((n = recv(p.fd, chunk, sizeof chunk, MSG_DONTWAIT)) > 0) p.reader.Feed(chunk, std::size_t(n));
+      std::size_t read = 0;
+      while (read < readLimit && (n = recv(p.fd, chunk, std::min(sizeof chunk, readLimit - read), MSG_DONTWAIT)) > 0)
+        p.reader.Feed(chunk, std::size_t(n)), read += std::size_t(n);
+      if (read >= readLimit) n = -1, errno = EAGAIN;
       if (n == 0 || (n < 0 && errno != EAGAIN)) p.open = false;
       for (Frame f; p.reader.Next(f);) See(p, f);
       if (p.goodbye && p.open) p.open = false; // a window leaves on the goodbye
@@ -243,6 +247,7 @@ int RunSigterm(int runs) {
     load.latencies.clear();
     const auto start = Clock::now();
     while (Clock::now() - start < std::chrono::seconds(2)) load.Turn(1);
+    load.readLimit = 1024; // from now on
     kill(pid, SIGTERM);
     // The clients keep sending until they read the goodbye or the connection ends.
     const auto stopped = Clock::now();
