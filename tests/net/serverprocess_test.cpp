@@ -37,7 +37,10 @@ TEST(ServerProcess, PlaysAGameAndStopsCleanlyOnSigterm) {
     for (ScriptedClient& p : players) EXPECT_EQ(PayloadText(p.WaitFor(4).value().payload, 4), moves[i]);
   }
   players[0].Close();
-  ASSERT_TRUE(watcher.WaitFor(2) && watcher.WaitFor(2)); // Ann got up, then left
+  std::optional<Frame> chat;
+  while ((chat = watcher.WaitFor(2)) && PayloadText(chat->payload) != "** Ann Disconnected **") {
+  }
+  ASSERT_TRUE(chat) << "Ann's leaving not announced";
   kill(pid, SIGTERM);
   for (ScriptedClient* p : {&players[1], &watcher}) EXPECT_TRUE(p->WaitFor(9) && p->WaitClosed()), p->Close();
   int status = 0;
