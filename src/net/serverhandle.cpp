@@ -83,8 +83,9 @@ std::string Server::UniqueName(int client, std::string name) const {
   };
   std::string candidate = name;
   for (int n = 2; taken(candidate); ++n) {
-    const std::string suffix = "(" + std::to_string(n) + ")";
-    candidate = CutName(name, NameFieldSize - suffix.size()) + suffix;
+    const std::string suffix = std::string("(").append(std::to_string(n)).append(")");
+    candidate = CutName(name, NameFieldSize - suffix.size());
+    candidate += suffix;
   }
   return candidate;
 }
