@@ -1,5 +1,6 @@
 #include "net/client.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <csignal>
 #include <ifaddrs.h>
@@ -35,7 +36,7 @@ int LoserToResult(int loser) { return loser == NetBlack ? WhiteWon : loser == Ne
 bool IsColour(int colour) { return colour == NetWhite || colour == NetBlack || colour == NetOnlooker; }
 
 void AddChatLine(const std::string& line) {
-  netClient.chatLog.push_back(line.substr(0, ChatLineLimit));
+  netClient.chatLog.push_back(PrintableText(line).substr(0, ChatLineLimit));
   while (netClient.chatLog.size() > ChatLogLines) netClient.chatLog.pop_front();
   CurrentNetView().ChatChanged();
 }
@@ -45,6 +46,9 @@ void PlayReceivedMove(const Payload& payload) {
   if (payload.size() < 5) return;
   const int mover = payload[0];
   if (mover == netClient.localColour) return; // the echo of this copy's own move
+  // A player whose game is over plays no further move, whatever a server relays.
+  const bool seated = netClient.localColour == NetWhite || netClient.localColour == NetBlack;
+  if (seated && gameState != GameInProgress) return;
   const std::string text = PayloadText(payload, 4);
   int played = 0;
   WithEngineStopped([&] {
@@ -91,8 +95,12 @@ void SetResult(int result, const char* text) {
 
 void SetTimeControl(const Payload& payload) {
   if (payload.size() < 8) return;
-  netClient.netMinutes = DecodeClockValue(payload[0]);
-  netClient.netSeconds = DecodeClockValue(payload[1]);
+  // The time control is agreed before a game: a change while this copy plays one would only
+  // move its own clock (a server of an older make relays it).
+  const bool seated = netClient.localColour == NetWhite || netClient.localColour == NetBlack;
+  if (seated && gameState == GameInProgress && netGame) return;
+  netClient.netMinutes = std::clamp(DecodeClockValue(payload[0]), 1, 180);
+  netClient.netSeconds = std::clamp(DecodeClockValue(payload[1]), 0, 180);
   const int white = DecodeTime(payload.data() + 2), black = DecodeTime(payload.data() + 5);
   if (white >= 0) whiteUsed = white;
   if (black >= 0) blackUsed = black;
@@ -149,10 +157,12 @@ int ConnectCommand(const std::string& address, std::uint16_t port) {
   const int result = ConnectToServer(host, port);
   if (result == 1) {
     netClient.localColour = NetOnlooker;
-    SendToServer(5, TextPayload(settings.playerName));
-    SendToServer(1, ShortPayload(0));
+    // Network mode first: a server that closes at once (a full one) makes these sends fail,
+    // and that failure must find the window in network mode to take it out again.
     EnterNetworkMode(false);
     NewGame(true);
+    SendToServer(5, TextPayload(settings.playerName));
+    SendToServer(1, ShortPayload(0));
   } else if (result == 3) {
     SetInfoText("Invalid IP");
   } else if (result == 2) {
@@ -217,7 +227,8 @@ void ClientHandle(std::uint8_t type, const Payload& payload) {
     break;
   case 17:
   case 18:
-    (type == 17 ? netClient.netWhiteName : netClient.netBlackName) = PayloadText(payload).substr(0, NameFieldSize);
+    (type == 17 ? netClient.netWhiteName : netClient.netBlackName) =
+        PrintableText(PayloadText(payload)).substr(0, NameFieldSize);
     CurrentNetView().NamesChanged();
     break;
   case 21: SetTimeControl(payload); break;

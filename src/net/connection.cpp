@@ -44,9 +44,14 @@ void Connection::Close(int error) {
 }
 
 void Connection::Send(const std::vector<std::uint8_t>& frame) {
+  Queue(frame);
+  Flush();
+}
+
+void Connection::Queue(const std::vector<std::uint8_t>& frame) {
   if (!open) return;
   if (Queued() + frame.size() > outputLimit) {
-    Close(0);
+    Close(ENOBUFS);
     return;
   }
   if (sent > 0 && sent == out.size()) {
@@ -54,7 +59,6 @@ void Connection::Send(const std::vector<std::uint8_t>& frame) {
     sent = 0;
   }
   out.insert(out.end(), frame.begin(), frame.end());
-  Flush();
 }
 
 void Connection::Flush() {

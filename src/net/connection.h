@@ -25,8 +25,13 @@ public:
   // Queues a frame and writes what the socket takes now. Passing the queue's bound or a
   // failing socket closes the connection (Open() turns false); nothing ever waits.
   void Send(const std::vector<std::uint8_t>& frame);
+  // Only queues a frame (same bound); a later Flush writes it, so that many frames for one
+  // peer leave in one write.
+  void Queue(const std::vector<std::uint8_t>& frame);
   // Writes queued bytes the socket takes now.
   void Flush();
+  // The socket took less than was queued: the rest goes when it is writable again.
+  bool WaitingForWrite() const { return watchingWrites; }
   // Reads what the socket holds into the reader (at most `budget` bytes this time, so one
   // flooding peer cannot starve the others). End of stream or an error closes the connection.
   void Receive(std::size_t budget);
@@ -34,7 +39,8 @@ public:
   std::size_t Queued() const { return out.size() - sent; }
 
   bool Open() const { return open; }
-  // The errno that closed the connection (0: closed by the peer or by us).
+  // The errno that closed the connection (0: closed by the peer or by us; ENOBUFS: the queue's
+  // bound was passed; EPROTO: the peer sent what no frame is).
   int CloseError() const { return closeError; }
   void Close(int error);
 

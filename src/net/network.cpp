@@ -72,6 +72,14 @@ const char* CloseReason(int error) {
   }
 }
 
+// However the link closed (the server said so, a read or a send failed), the window leaves
+// network mode the same way: as if the server had said it goes, after what it said before (a
+// handler still running, a box open, may have left earlier messages queued).
+void LinkClosed(int error) {
+  localQueue.push_back({false, 9, {}, CloseReason(error)});
+  DrainLocalMessages();
+}
+
 void OnLink(int happened) {
   Connection* connection = link.get();
   if (!connection) return;
@@ -84,10 +92,7 @@ void OnLink(int happened) {
   DrainLocalMessages();
   // A message may have closed the link already (the server said it goes away).
   if (!closed || link.get() != connection) return;
-  // The server went away without a word: handled as if it had said so, after what it said
-  // before (a handler still running, a box open, may have left earlier messages queued).
-  localQueue.push_back({false, 9, {}, CloseReason(error)});
-  DrainLocalMessages();
+  LinkClosed(error);
 }
 
 int ConnectOne(const addrinfo* address) {
@@ -152,6 +157,7 @@ void SendToServer(std::uint8_t type, const Payload& payload) {
     char text[64];
     std::snprintf(text, sizeof text, "Send Error. Server Down? (%d)", link->CloseError());
     SetInfoText(text);
+    LinkClosed(link->CloseError());
   }
 }
 

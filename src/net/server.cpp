@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <vector>
 
 #include "net/serverstate.h"
 #include "notation/transcript.h"
@@ -17,9 +18,11 @@ namespace kestrin {
 
 namespace {
 
-constexpr int ListenBacklog = 16;
-// Bytes read from one client per readiness event, so that a flood cannot starve the others.
-constexpr std::size_t ReadBudget = 64 * 1024;
+// A burst of connects waits in the kernel rather than for a SYN retry a second later.
+constexpr int ListenBacklog = SOMAXCONN;
+// Bytes read from one client per readiness event, so that a flood cannot starve the others;
+// the longest frame (a move list) still arrives in one read.
+constexpr std::size_t ReadBudget = 16 * 1024;
 
 const char* CloseReason(int error) {
   switch (error) {
@@ -28,6 +31,8 @@ const char* CloseReason(int error) {
     case ENETUNREACH: return "\n(Reason: Network Failed)";
     case ECONNABORTED:
     case ETIMEDOUT: return "\n(Reason: Failed or Timed Out.)";
+    case ENOBUFS: return "\n(Reason: Not reading what the server sends)";
+    case EPROTO: return "\n(Reason: Sent data that is not a message)";
     default: return "";
   }
 }
@@ -86,7 +91,8 @@ bool Server::Start(std::uint16_t port, const std::string& ownName, const std::st
                                                   : reinterpret_cast<sockaddr_in&>(bound).sin_port);
   for (auto& table : state->tables) table.Reset();
   state->clients.clear();
-  state->clients.push_back(ServerClient{nullptr, ownName.substr(0, NameFieldSize), 0, NetOnlooker});
+  state->clients.emplace_back();
+  state->clients[0].name = PrintableText(ownName).substr(0, NameFieldSize);
   WatchListener();
   Show("Waiting for connections....");
   return true;
@@ -105,16 +111,45 @@ bool Server::Running() const { return state->listener >= 0; }
 
 void Server::Shutdown(int milliseconds) {
   if (!Running()) return;
+  state->events.Unwatch(state->listener);
+  close(state->listener);
+  state->listener = -1;
   SendToAll(9, TextPayload(""));
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  for (auto& client : state->clients) {
-    Connection* connection = client.connection.get();
-    while (connection && connection->Open() && connection->Queued() > 0) {
-      using std::chrono::milliseconds;
-      const auto left = std::chrono::duration_cast<milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-      pollfd waiting{connection->Fd(), POLLOUT, 0};
-      if (left <= 0 || poll(&waiting, 1, static_cast<int>(left)) <= 0) break;
-      connection->Flush();
+  // Closing a socket with unread input resets the connection, and a reset throws away what
+  // the peer has not read yet: the goodbye among it. So each connection sends what it has,
+  // then its end of stream, and reads (and drops) whatever the peer still sends until the
+  // peer closes too or the time is up. All connections at once: one slow peer costs no other.
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+  std::vector<Connection*> pending;
+  std::vector<bool> writeShut;
+  for (auto& client : state->clients)
+    if (client.connection && client.connection->Open()) pending.push_back(client.connection.get());
+  writeShut.assign(pending.size(), false);
+  for (;;) {
+    std::vector<pollfd> fds;
+    std::vector<std::size_t> which;
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+      Connection& connection = *pending[i];
+      if (!connection.Open()) continue;
+      if (connection.Queued() == 0 && !writeShut[i]) {
+        shutdown(connection.Fd(), SHUT_WR);
+        writeShut[i] = true;
+      }
+      fds.push_back({connection.Fd(), static_cast<short>(POLLIN | (writeShut[i] ? 0 : POLLOUT)), 0});
+      which.push_back(i);
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (fds.empty() || left <= 0 || poll(fds.data(), fds.size(), static_cast<int>(left)) < 0) break;
+    for (std::size_t j = 0; j < fds.size(); ++j) {
+      Connection& connection = *pending[which[j]];
+      if (fds[j].revents & POLLOUT) connection.Flush();
+      if (!(fds[j].revents & (POLLIN | POLLERR | POLLHUP)) || !connection.Open()) continue;
+      std::uint8_t discard[16 * 1024];
+      ssize_t n;
+      while ((n = recv(connection.Fd(), discard, sizeof discard, 0)) > 0) {
+      }
+      if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) connection.Close(n == 0 ? 0 : errno);
     }
   }
   Stop();
@@ -145,7 +180,7 @@ void Server::AcceptClients() {
     }
     const int number = static_cast<int>(state->clients.size());
     ServerClient client;
-    client.name = "Guest" + std::to_string(number);
+    client.name = GuestName(number);
     client.connection = std::make_unique<Connection>(state->events, fd, state->outputLimit, nullptr);
     const Connection* key = client.connection.get();
     // Clients move down when an earlier one leaves, so the handler finds its number each time.
@@ -171,13 +206,23 @@ void Server::OnConnectionEvent(const void* key, int events) {
     }
     --state->handling;
     // A length no message has: the stream cannot be followed any further.
-    if (connection.Reader().Broken()) connection.Close(0);
+    if (connection.Reader().Broken()) connection.Close(EPROTO);
   }
-  RemoveDroppedClients();
+  FinishTurn();
 }
 
-void Server::RemoveDroppedClients() {
+void Server::FinishTurn() {
   if (state->handling > 0) return;
+  do {
+    // One write per client for everything this turn gave it.
+    for (auto& client : state->clients)
+      if (client.connection && client.connection->Queued() > 0 && !client.connection->WaitingForWrite())
+        client.connection->Flush();
+  } while (RemoveDroppedClients());
+}
+
+bool Server::RemoveDroppedClients() {
+  bool removed = false;
   for (int k = 1; k < ClientCount();) {
     const Connection& connection = *state->clients[k].connection;
     if (connection.Open()) {
@@ -185,12 +230,17 @@ void Server::RemoveDroppedClients() {
       continue;
     }
     const int error = connection.CloseError();
+    const std::string name = state->clients[k].named ? " (" + state->clients[k].name + ")" : "";
     ++state->handling;
     Dispatch(k, 22, {});
     --state->handling;
-    Show("Client " + std::to_string(k) + " is disconnected" + CloseReason(error));
+    const std::string text = "Client " + std::to_string(k) + " is disconnected" + CloseReason(error);
+    SetInfoText(text);
+    Log("Client " + std::to_string(k) + name + " is disconnected" + CloseReason(error));
+    removed = true;
     k = 1; // the notices may have dropped an earlier client
   }
+  return removed;
 }
 
 void Server::RemoveClient(int client) {
@@ -210,7 +260,7 @@ void Server::Handle(int client, std::uint8_t type, const Payload& payload) {
   ++state->handling;
   Dispatch(client, type, payload);
   --state->handling;
-  RemoveDroppedClients();
+  FinishTurn();
 }
 
 void Server::SendToClient(int client, std::uint8_t type, const Payload& payload) {
@@ -219,7 +269,7 @@ void Server::SendToClient(int client, std::uint8_t type, const Payload& payload)
     if (deliverToLocal) deliverToLocal(type, payload);
     return;
   }
-  state->clients[client].connection->Send(EncodeFrame(type, payload));
+  state->clients[client].connection->Queue(EncodeFrame(type, payload));
 }
 
 void Server::SendToTable(int table, std::uint8_t type, const Payload& payload) {
@@ -241,7 +291,7 @@ void Server::Log(const std::string& text) {
   std::string line = text;
   for (char& c : line)
     if (c == '\n') c = ' ';
-  log(line);
+  log(PrintableText(line));
 }
 
 void Server::SetOutputLimit(std::size_t bytes) { state->outputLimit = bytes; }

@@ -62,8 +62,8 @@ public:
   // The most bytes queued for one client before it counts as gone (a peer that stopped reading).
   void SetOutputLimit(std::size_t bytes);
 
-  // Sends type 9 to every client and lets their queues drain for up to `milliseconds`,
-  // then stops: the headless server's clean stop.
+  // Sends type 9 to every client, lets their queues drain and waits for them to close, for
+  // up to `milliseconds` in all, then stops: the headless server's clean stop.
   void Shutdown(int milliseconds);
 
 private:
@@ -74,7 +74,9 @@ private:
   void WatchListener();
   void AcceptClients();
   void OnConnectionEvent(const void* connection, int events);
-  void RemoveDroppedClients();
+  // After a turn of handling: the queued output goes out and closed clients are removed.
+  void FinishTurn();
+  bool RemoveDroppedClients(); // true when it removed any
   void RemoveClient(int client);
   // Routing: client 0 through deliverToLocal, the others through their connections.
   void SendToClient(int client, std::uint8_t type, const Payload& payload);
@@ -93,6 +95,10 @@ private:
   void StartTableGame(int table);
   void TableNotice(int table, const std::string& text); // type 3 to the table, and the log
   void SendNames(int table);
+  bool WithinAllowance(int client); // a message other than a move: false when it is to be dropped
+  std::string GuestName(int client) const;
+  std::string UniqueName(int client, std::string name) const;
+  void EndFullRecord(int table);
   Payload TimeInfo(int table) const;
 };
 

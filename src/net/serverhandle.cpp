@@ -1,10 +1,12 @@
 // What the server does with each message of a client: seats, offers, moves and the
 // tables' games.
+#include <algorithm>
 #include <array>
 
 #include "board/gameend.h"
 #include "net/serverstate.h"
 #include "notation/movetext.h"
+#include "platform/clock.h"
 
 namespace kestrin {
 
@@ -13,13 +15,19 @@ namespace {
 constexpr const char* EmptySeatName = "-Empty-";
 // A chat line is cut here: the clients' chat log keeps no longer lines.
 constexpr std::size_t MaxChatLine = 300;
+// Messages other than moves a client may send at once, and how many more each second: far
+// beyond what a person types or clicks, far below what would slow the other tables.
+constexpr double AllowanceBurst = 20;
+constexpr double AllowancePerSecond = 5;
+// The setup dialog's limits for a time control.
+constexpr int MinMinutes = 1, MaxMinutes = 180, MinSeconds = 0, MaxSeconds = 180;
 
 Payload EmptyText() { return TextPayload(""); }
 
-// At most NameFieldSize bytes, never ending inside a UTF-8 letter.
-std::string CutName(std::string name) {
-  if (name.size() <= NameFieldSize) return name;
-  std::size_t end = NameFieldSize;
+// At most `limit` bytes, never ending inside a UTF-8 letter.
+std::string CutName(std::string name, std::size_t limit = NameFieldSize) {
+  if (name.size() <= limit) return name;
+  std::size_t end = limit;
   while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
   name.resize(end);
   return name;
@@ -45,6 +53,8 @@ void ServerTable::Reset() {
   minutes = seconds = 5;
 }
 
+bool ServerTable::InSetup() const { return result == GameInProgress && HistoryCount(&record) == 0; }
+
 int ServerTable::Repetitions() const {
   const u32 key = RepetitionKey(position);
   int start = position.irreversiblePly - 1;
@@ -56,7 +66,54 @@ int ServerTable::Repetitions() const {
   return count;
 }
 
+std::string Server::GuestName(int client) const { return UniqueName(client, ""); }
+
+// A name no other client has and that no empty seat shows ("-Empty-"): a player must not pass
+// for another or make a taken seat look free. Clashes get a number: "Bob(2)".
+std::string Server::UniqueName(int client, std::string name) const {
+  name = PrintableText(name);
+  const auto first = name.find_first_not_of(' ');
+  name = first == std::string::npos ? "" : name.substr(first, name.find_last_not_of(' ') - first + 1);
+  name = name.empty() ? "Guest" + std::to_string(client) : CutName(name);
+  const auto taken = [&](const std::string& candidate) {
+    if (candidate == EmptySeatName) return true;
+    for (int k = 0; k < ClientCount(); ++k)
+      if (k != client && state->clients[static_cast<std::size_t>(k)].name == candidate) return true;
+    return false;
+  };
+  std::string candidate = name;
+  for (int n = 2; taken(candidate); ++n) {
+    const std::string suffix = std::string("(").append(std::to_string(n)).append(")");
+    candidate = CutName(name, NameFieldSize - suffix.size());
+    candidate += suffix;
+  }
+  return candidate;
+}
+
+bool Server::WithinAllowance(int client) {
+  if (client == 0) return true; // this copy's own user
+  ServerClient& sender = state->clients[static_cast<std::size_t>(client)];
+  const std::int64_t now = ClockMilliseconds();
+  const double refill = sender.allowanceAt < 0 ? AllowanceBurst : std::max<std::int64_t>(0, now - sender.allowanceAt) * AllowancePerSecond / 1000;
+  sender.allowance = std::min(AllowanceBurst, sender.allowance + refill);
+  sender.allowanceAt = now;
+  // Told once per flood, again only after a pause that refilled the allowance: the notice
+  // must not become a flood of its own.
+  if (sender.allowance >= AllowanceBurst) sender.toldOverAllowance = false;
+  if (sender.allowance >= 1) {
+    sender.allowance -= 1;
+    return true;
+  }
+  if (!sender.toldOverAllowance) {
+    sender.toldOverAllowance = true;
+    SendToClient(client, 3, TextPayload("< Too many messages: some were dropped >"));
+    Log("Dropping messages from " + sender.name + ": too many");
+  }
+  return false;
+}
+
 void Server::Dispatch(int client, std::uint8_t type, const Payload& payload) {
+  if (type != 4 && type != 22 && !WithinAllowance(client)) return;
   ServerClient& sender = state->clients[client];
   const int t = sender.table, seat = sender.seat;
   ServerTable& table = state->tables[static_cast<std::size_t>(t)];
@@ -66,18 +123,20 @@ void Server::Dispatch(int client, std::uint8_t type, const Payload& payload) {
     case 1: JoinTable(client, payload); break;
     case 2: {
       std::string line(1, '[');
-      line += std::to_string(t) + "] " + name + "> " + PayloadText(payload).substr(0, MaxChatLine);
+      line += std::to_string(t) + "] " + name + "> " + PrintableText(PayloadText(payload)).substr(0, MaxChatLine);
       SendToAll(2, TextPayload(line));
       break;
     }
     case 4: PlayMove(client, payload); break;
     case 5:
-      sender.name = CutName(PayloadText(payload));
+      sender.name = UniqueName(client, PayloadText(payload));
+      sender.named = true;
       SendToAll(2, TextPayload("** " + sender.name + " Connected **"));
       break;
     case 6: ReadyOrNewGame(client); break;
     case 7:
-      if (!seated) break;
+      // A finished game takes no further result until a new game or a continued one.
+      if (!seated || table.result != GameInProgress) break;
       table.drawFlags[static_cast<std::size_t>(seat)] = true;
       if (table.drawFlags[NetWhite] && table.drawFlags[NetBlack]) {
         table.ClearFlags();
@@ -89,7 +148,7 @@ void Server::Dispatch(int client, std::uint8_t type, const Payload& payload) {
       }
       break;
     case 8:
-      if (!seated) break;
+      if (!seated || table.result != GameInProgress) break;
       table.result = seat == NetBlack ? WhiteWon : BlackWon;
       table.ClearFlags();
       SendToTable(t, 8, ShortPayload(static_cast<std::uint8_t>(seat)));
@@ -98,6 +157,7 @@ void Server::Dispatch(int client, std::uint8_t type, const Payload& payload) {
     case 10: SetupTraffic(client, payload); break;
     case 11:
       if (!((seat == NetWhite && table.white == client) || (seat == NetBlack && table.black == client))) break;
+      if (table.result != GameInProgress) break;
       table.result = seat == NetWhite ? BlackWon : WhiteWon;
       TableNotice(t, "<" + name + " Lost on Time>");
       SendToTable(t, 11, ShortPayload(static_cast<std::uint8_t>(seat)));
@@ -174,7 +234,14 @@ void Server::PlayMove(int client, const Payload& payload) {
   // turn, and legal on the table's board; anything else is neither relayed nor recorded,
   // so that every table's record stays a legal game.
   if (payload.size() < 5 || payload[0] != seat || table.position.sideToMove != seat) return;
-  if (HistoryCount(&table.record) >= MaxRecordedPlies) return;
+  // A finished game takes no more moves until a new game or a continued one.
+  if (table.result != GameInProgress) return;
+  if (HistoryCount(&table.record) >= MaxRecordedPlies) {
+    // A continued game whose record is full: it cannot go on.
+    SendToClient(client, 3, TextPayload("Hit Maximum Move Number"));
+    EndFullRecord(t);
+    return;
+  }
   const Position before = table.position;
   if (PlayMoveText(PayloadText(payload, 4), table.position, 1, &table.record) == 0) return;
   if (before.plyCount < RepetitionSlots) table.keys[before.plyCount] = RepetitionKey(before);
@@ -186,7 +253,19 @@ void Server::PlayMove(int client, const Payload& payload) {
   if (CheckGameEnd(table.position, 0, result, table.Repetitions()) == 1) {
     table.result = result;
     TableNotice(t, result == WhiteWon ? "White Wins" : result == BlackWon ? "Black Wins" : "Draw.");
+  } else if (HistoryCount(&table.record) >= MaxRecordedPlies) {
+    EndFullRecord(t);
   }
+}
+
+// The record holds no further move: the game ends drawn at every board of the table rather
+// than with a move the table cannot keep, after which the players' boards would differ.
+void Server::EndFullRecord(int t) {
+  ServerTable& table = state->tables[static_cast<std::size_t>(t)];
+  table.result = GameDrawn;
+  table.ClearFlags();
+  SendToTable(t, 7, EmptyText());
+  TableNotice(t, "Hit Maximum Move Number");
 }
 
 void Server::ReadyOrNewGame(int client) {
@@ -231,11 +310,20 @@ void Server::SetupTraffic(int client, const Payload& payload) {
   ServerTable& table = state->tables[static_cast<std::size_t>(t)];
   // Setup belongs to the two players: an onlooker may neither talk into it nor set the clocks.
   if (seat == NetOnlooker || payload.empty()) return;
-  const int opponent = seat == NetWhite ? table.black : table.white;
-  if (opponent >= 0) SendToClient(opponent, 10, payload);
+  // Colours and clocks are agreed before the game: once it runs (or has ended), a seat swap
+  // would hand a player the opponent's pieces and a new clock could flag the opponent at once.
+  const bool changesGame = payload[0] == 't' || payload[0] == 'c';
+  if (changesGame && !table.InSetup()) return;
+  Payload relayed = payload;
   if (payload[0] == 't' && payload.size() >= 3) {
-    table.minutes = DecodeClockValue(payload[1]);
-    table.seconds = DecodeClockValue(payload[2]);
+    table.minutes = std::clamp(DecodeClockValue(payload[1]), MinMinutes, MaxMinutes);
+    table.seconds = std::clamp(DecodeClockValue(payload[2]), MinSeconds, MaxSeconds);
+    relayed[1] = EncodeClockValue(table.minutes);
+    relayed[2] = EncodeClockValue(table.seconds);
+  }
+  const int opponent = seat == NetWhite ? table.black : table.white;
+  if (opponent >= 0) SendToClient(opponent, 10, relayed);
+  if (payload[0] == 't' && payload.size() >= 3) {
     SendToTable(t, 21, TimeInfo(t));
   } else if (payload[0] == 'c' && payload.size() >= 2 && payload[1] == seat && table.seated == 2) {
     std::swap(table.white, table.black);

@@ -20,8 +20,14 @@ namespace kestrin {
 struct ServerClient {
   std::unique_ptr<Connection> connection; // none for client 0
   std::string name;
+  bool named = false; // the client has introduced itself
   int table = 0;
   int seat = NetOnlooker;
+  // Messages other than moves each take one unit of this allowance, which refills with time:
+  // no client can make the server announce more than a person would.
+  double allowance = 0;
+  std::int64_t allowanceAt = -1; // when it was last refilled, in clock milliseconds; -1: full
+  bool toldOverAllowance = false;
 };
 
 struct ServerTable {
@@ -43,6 +49,8 @@ struct ServerTable {
   void NewGame();
   // Earlier occurrences of the current position (2 or more: it stands for the third time).
   int Repetitions() const;
+  // Between the table's new game and its first move, while colours and clocks may be agreed.
+  bool InSetup() const;
 };
 
 struct Server::State {

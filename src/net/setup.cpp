@@ -93,6 +93,8 @@ void SetupReceive(const Payload& payload) {
   const int value = payload.size() > 1 ? payload[1] : 0;
   switch (payload[0]) {
   case 'c':
+    // Colours are agreed before the game; during one a swap would move the opponent's men.
+    if (gameState == GameInProgress) return;
     if (value == NetWhite || value == NetBlack) netClient.localColour = value;
     break;
   case 'z': netSetup.practice = value ? 1 : 0; break;

@@ -43,6 +43,22 @@ std::string PayloadText(const Payload& p, std::size_t from) {
   return std::string(begin, std::find(begin, p.end(), std::uint8_t{0}));
 }
 
+std::string PrintableText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) continue;
+    // U+0080..U+009F, the second set of control characters, as UTF-8.
+    if (c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80) {
+      ++i;
+      continue;
+    }
+    out += static_cast<char>(c);
+  }
+  return out;
+}
+
 std::array<std::uint8_t, 3> EncodeTime(int hundredths) {
   const int t = std::clamp(hundredths, 0, MaxEncodedTime);
   return {static_cast<std::uint8_t>(t % 120 + 1), static_cast<std::uint8_t>(t / 120 % 120 + 1),

@@ -32,6 +32,9 @@ std::vector<std::uint8_t> EncodeFrame(std::uint8_t type, const Payload& payload)
 Payload TextPayload(std::string_view text);          // the text and its zero byte
 Payload ShortPayload(std::uint8_t value);            // {value, 0}
 std::string PayloadText(const Payload& p, std::size_t from = 0); // up to the first zero byte or the end
+// The text without control characters (line breaks, escapes, bells; also those of UTF-8), so
+// that what a peer sends cannot forge lines or steer a terminal where it is shown.
+std::string PrintableText(std::string_view text);
 
 // Time used in hundredths of a second, three bytes.
 std::array<std::uint8_t, 3> EncodeTime(int hundredths);

@@ -25,11 +25,11 @@ struct LocalServer {
     for (int i = 0; i < 8; ++i) loop.RunOnce(waitMs);
   }
   // A client the server has accepted, introduced by `name` unless it is empty.
-  ScriptedClient& Connect(const std::string& name = "") {
+  ScriptedClient& Connect(const std::string& name = "", int receiveBuffer = 0) {
     auto& client = *clients.emplace_back(std::make_unique<ScriptedClient>([this] { loop.RunOnce(1); }));
     Settle(0); // a closing still pending would hide the new client in the count
     const int before = server.ClientCount();
-    client.Connect(server.Port());
+    client.Connect(server.Port(), receiveBuffer);
     for (int i = 0; i < 200 && server.ClientCount() == before; ++i) loop.RunOnce(5);
     if (!name.empty()) client.Send(5, TextPayload(name));
     Settle();

@@ -12,12 +12,13 @@
 namespace kestrin::test {
 
 // A loopback connect completes in the kernel's backlog, so a server in this thread needs no turn.
-bool ScriptedClient::Connect(std::uint16_t port) {
+bool ScriptedClient::Connect(std::uint16_t port, int receiveBuffer) {
   sockaddr_in address{};
   address.sin_family = AF_INET, address.sin_port = htons(port), address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   const int on = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  if (receiveBuffer) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) Close();
   return fd >= 0;
 }

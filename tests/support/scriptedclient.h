@@ -24,7 +24,8 @@ class ScriptedClient {
 public:
   explicit ScriptedClient(std::function<void()> pump = {}) : pump(std::move(pump)) {}
   ~ScriptedClient() { Close(); }
-  bool Connect(std::uint16_t port); // to 127.0.0.1
+  // To 127.0.0.1; a receive buffer of that many bytes makes a reader the kernel cannot cover for.
+  bool Connect(std::uint16_t port, int receiveBuffer = 0);
   void Close();
   bool Send(std::uint8_t type, const Payload& payload) { return SendBytes(EncodeFrame(type, payload)); }
   bool SendBytes(const std::vector<std::uint8_t>& bytes);

@@ -39,7 +39,11 @@ int main(int argc, char** argv) {
       PrintUsage(stdout);
       return 0;
     }
-    if ((arg == "--port" || arg == "--bind") && i + 1 < argc) {
+    if ((arg == "--port" || arg == "--bind") && i + 1 == argc) {
+      std::fprintf(stderr, "kestrin-server: %s needs %s\n", arg.c_str(), arg == "--port" ? "a port number" : "an address");
+      return 1;
+    }
+    if (arg == "--port" || arg == "--bind") {
       const std::string value = argv[++i];
       if (arg == "--bind") {
         bind = value;
