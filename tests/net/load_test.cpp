@@ -23,6 +23,7 @@ struct Agent {
   Position board{};
   std::vector<std::string> seen;
   Clock::time_point movedAt{};
+  Clock::time_point spokeAt{}; // its last message other than a move
 };
 
 // Players acting at random (or only moving), and clients sending garbage beside them.
@@ -83,8 +84,11 @@ struct Crowd {
   // A random act: mostly a move, else chat, offers, sitting, joining, getting up or reconnecting.
   void Act(Agent& a) {
     const int r = static_cast<int>(random() % 1000), type = std::array{2, 6, 6, 6, 7, 14, 1, 1, 8}[r % 9];
-    if (r < 700) Play(a);
-    else if (r < 996) Send(a, type, type == 2 ? TextPayload("hello") : ShortPayload(type == 1 ? random() % 8 : 1));
+    // A person says at most a few things a second: the server drops more than that from anyone.
+    const bool mayTalk = Clock::now() - a.spokeAt > std::chrono::milliseconds(250);
+    if (r < 700 || !mayTalk) return Play(a);
+    a.spokeAt = Clock::now();
+    if (r < 996) Send(a, type, type == 2 ? TextPayload("hello") : ShortPayload(type == 1 ? random() % 8 : 1));
     else if (r < 998 || !a.link) Send(a, 20, TextPayload(""));
     else a.link->Close(), Pump(), a = Agent(), a.link = &s.Connect("Again");
   }
