@@ -19,6 +19,7 @@ searches only the positions that are new.
 
 import argparse
 import json
+import math
 import os
 import subprocess
 import sys
@@ -228,6 +229,32 @@ def audit(args, log):
     return lines, losses, ends, starts, searched, len(fens)
 
 
+def family(start):
+    """The kind of opening a start belongs to, by its first two moves."""
+    first, reply = start[0], start[1]
+    if first == "e2e4":
+        return "open" if reply == "e7e5" else "semi-open"
+    if first == "d2d4":
+        return "closed"
+    return "flank"
+
+
+def start_shares(lines):
+    """Each 6-ply start's chance when the book picks evenly among its moves at every position,
+    as it does when all its values are alike (the default book's are all 0)."""
+    following = {}
+    for line in lines:
+        for n in range(min(len(line), 6)):
+            following.setdefault(line[:n], set()).add(line[n])
+    shares = {(): 1.0}
+    for n in range(6):
+        for prefix in [p for p in shares if len(p) == n]:
+            moves = following.get(prefix, ())
+            for move in moves:
+                shares[prefix + (move,)] = shares[prefix] / len(moves)
+    return {p: v for p, v in shares.items() if len(p) == 6}
+
+
 def main(argv):
     args = parse_args(argv)
     log = (lambda text: None) if args.quiet else (lambda text: print(text, file=sys.stderr, flush=True))
@@ -241,6 +268,14 @@ def main(argv):
     for moves, v in sorted(ends.items()):
         print("line ends at %s: %s" % (pawns(v), line_text(moves)))
     few = len(starts) < args.starts
+    kinds = {}
+    for start in starts:
+        kinds[family(start)] = kinds.get(family(start), 0) + 1
+    shares = start_shares(lines)
+    # The number of equally likely starts that would vary as much as the book's do.
+    effective = math.exp(-sum(v * math.log(v) for v in shares.values())) if shares else 0
+    print("starts after 6 plies: %s; as varied as %.1f equally likely ones"
+          % (", ".join("%s %d" % (k, kinds.get(k, 0)) for k in ("open", "semi-open", "closed", "flank")), effective))
     print("depth %d: %d lines, %d positions (%d searched now), %d moves losing more than %.2f, "
           "%d lines ending beyond +-%.2f, %d distinct starts after 6 plies%s"
           % (args.depth, len(lines), positions, searched, len(losses), args.loss, len(ends), args.window,
