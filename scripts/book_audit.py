@@ -226,7 +226,7 @@ def audit(args, log):
         if abs(v) > args.window * 100:
             ends[line] = v
     starts = {line[:6] for line in lines if len(line) >= 6}
-    return lines, losses, ends, starts, searched, len(fens)
+    return lines, losses, ends, starts, searched, len(set(fens.values()))
 
 
 def family(start):
