@@ -7,7 +7,8 @@ the way at a fixed depth, and prints:
   - each book move that loses more than --loss pawns for the side that plays it,
   - each line whose last position lies outside +-(--window) pawns,
   - the number of distinct starts after 6 plies (fewer than --starts is a finding too).
-Exit status 1 on any finding, 2 when the audit could not run, 0 otherwise.
+Exit status 1 on any finding, 2 when the audit could not run, 3 when --cached-only left
+moves unjudged (and found nothing), 0 otherwise.
 
   scripts/book_audit.py --depth 8                 # quick, as the tests run it
   scripts/book_audit.py --depth 18 --cache audit-18.jsonl
@@ -42,6 +43,8 @@ def parse_args(argv):
     p.add_argument("--window", type=float, default=0.8, help="largest value of a line's end, in pawns")
     p.add_argument("--starts", type=int, default=30, help="fewest distinct starts after 6 plies")
     p.add_argument("--cache", help="file of values kept between runs (JSON lines)")
+    p.add_argument("--cached-only", action="store_true",
+                   help="search nothing: judge the moves and ends whose values --cache holds")
     p.add_argument("--quiet", action="store_true", help="no progress on standard error")
     return p.parse_args(argv)
 
@@ -188,6 +191,8 @@ def audit(args, log):
             fens[prefix] = position_key(engine.fen(list(prefix)))
         key = fens[prefix]
         if key not in values:
+            if args.cached_only:
+                return None
             values[key] = engine.value(list(prefix), args.depth)
             if cache:
                 cache.write(json.dumps({"fen": key, "depth": args.depth, "cp": values[key]}) + "\n")
@@ -209,7 +214,7 @@ def audit(args, log):
     if cache:
         cache.close()
 
-    losses, seen = [], set()
+    losses, seen, judged = [], set(), 0
     for line in lines:
         for n in range(len(line)):
             edge = (fens[line[:n]], line[n])
@@ -217,16 +222,23 @@ def audit(args, log):
                 continue
             seen.add(edge)
             before, after = value_of(line[:n]), value_of(line[:n + 1])
+            if before is None or after is None:
+                continue
+            judged += 1
             lost = (before - after) if n % 2 == 0 else (after - before)
             if lost > args.loss * 100:
                 losses.append((lost, line[:n + 1], before, after))
-    ends = {}
+    ends, ends_judged = {}, 0
     for line in lines:
         v = value_of(line)
+        if v is None:
+            continue
+        ends_judged += 1
         if abs(v) > args.window * 100:
             ends[line] = v
     starts = {line[:6] for line in lines if len(line) >= 6}
-    return lines, losses, ends, starts, searched, len(set(fens.values()))
+    coverage = (judged, len(seen), ends_judged, len(lines))
+    return lines, losses, ends, starts, searched, len(set(fens.values())), coverage
 
 
 def family(start):
@@ -259,7 +271,7 @@ def main(argv):
     args = parse_args(argv)
     log = (lambda text: None) if args.quiet else (lambda text: print(text, file=sys.stderr, flush=True))
     try:
-        lines, losses, ends, starts, searched, positions = audit(args, log)
+        lines, losses, ends, starts, searched, positions, coverage = audit(args, log)
     except (OSError, RuntimeError, subprocess.SubprocessError) as error:
         print("book_audit: %s" % error, file=sys.stderr)
         return 2
@@ -280,7 +292,10 @@ def main(argv):
           "%d lines ending beyond +-%.2f, %d distinct starts after 6 plies%s"
           % (args.depth, len(lines), positions, searched, len(losses), args.loss, len(ends), args.window,
              len(starts), " (fewer than %d)" % args.starts if few else ""))
-    return 1 if losses or ends or few else 0
+    partial = coverage[0] < coverage[1] or coverage[2] < coverage[3]
+    if partial:
+        print("partial: values for %d of %d book moves and %d of %d line ends" % coverage)
+    return 1 if losses or ends or few else 3 if partial else 0
 
 
 if __name__ == "__main__":
