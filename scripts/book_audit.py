@@ -10,8 +10,9 @@ the way at a fixed depth, and prints:
 Exit status 1 on any finding, 2 when the audit could not run, 3 when --cached-only left
 moves unjudged (and found nothing), 0 otherwise.
 
-  scripts/book_audit.py --depth 8                 # quick, as the tests run it
-  scripts/book_audit.py --depth 18 --cache audit-18.jsonl
+  scripts/book_audit.py --depth 8 --confirm-depth 16 --loss 1.0 --window 1.0   # CI, a minute or two
+  scripts/book_audit.py --depth 18 --cache audit-18.jsonl                        # the deep audit, hours
+  scripts/book_audit.py --depth 18 --cache audit-18.jsonl --cached-only          # what it has reached
 
 Stockfish runs with one thread and a small hash under `nice`, as a guest on a shared machine.
 --cache keeps each position's value by FEN and depth, so a second run after mending lines
@@ -43,6 +44,9 @@ def parse_args(argv):
     p.add_argument("--window", type=float, default=0.8, help="largest value of a line's end, in pawns")
     p.add_argument("--starts", type=int, default=30, help="fewest distinct starts after 6 plies")
     p.add_argument("--cache", help="file of values kept between runs (JSON lines)")
+    p.add_argument("--confirm-depth", type=int,
+                   help="search each move and line end the audit flags again at this depth, and "
+                   "report only what that confirms")
     p.add_argument("--cached-only", action="store_true",
                    help="search nothing: judge the moves and ends whose values --cache holds")
     p.add_argument("--quiet", action="store_true", help="no progress on standard error")
@@ -140,20 +144,6 @@ def position_key(fen):
     return " ".join(fen.split()[:4])
 
 
-def load_cache(path, depth):
-    values = {}
-    if path and os.path.exists(path):
-        with open(path) as f:
-            for row in f:
-                try:
-                    entry = json.loads(row)
-                except ValueError:
-                    continue  # a row cut short by an interrupted run
-                if entry.get("depth") == depth:
-                    values[entry["fen"]] = entry["cp"]
-    return values
-
-
 def book_lines(args):
     if args.lines:
         with open(args.lines) as f:
@@ -177,47 +167,26 @@ def pawns(cp):
     return "%+.2f" % (cp / 100.0)
 
 
-def audit(args, log):
-    lines = book_lines(args)
-    if not lines:
-        raise RuntimeError("the book gives no line")
-    engine = Stockfish(args.stockfish, args.hash)
-    values = load_cache(args.cache, args.depth)
-    cache = open(args.cache, "a") if args.cache else None
-    fens = {}  # move prefix -> position key
+def load_cache(path):
+    values = {}  # (position key, depth) -> value
+    if path and os.path.exists(path):
+        with open(path) as f:
+            for row in f:
+                try:
+                    entry = json.loads(row)
+                except ValueError:
+                    continue  # a row cut short by an interrupted run
+                values[(entry["fen"], entry["depth"])] = entry["cp"]
+    return values
 
-    def value_of(prefix):
-        if prefix not in fens:
-            fens[prefix] = position_key(engine.fen(list(prefix)))
-        key = fens[prefix]
-        if key not in values:
-            if args.cached_only:
-                return None
-            values[key] = engine.value(list(prefix), args.depth)
-            if cache:
-                cache.write(json.dumps({"fen": key, "depth": args.depth, "cp": values[key]}) + "\n")
-                cache.flush()
-        return values[key]
 
-    # Positions in the order of the lines, so that Stockfish's hash carries over from one
-    # position to the next.
-    started, searched = time.time(), 0
-    for line in lines:
-        for n in range(len(line) + 1):
-            known = len(values)
-            value_of(line[:n])
-            if len(values) > known:
-                searched += 1
-                if searched % 100 == 0:
-                    log("book_audit: %d positions searched, %.0f s" % (searched, time.time() - started))
-    engine.close()
-    if cache:
-        cache.close()
-
+def judge(lines, value_of, key_of, args):
+    """The moves losing too much and the line ends outside the window, with how many of each
+    had values (value_of gives None for a position it has no value for)."""
     losses, seen, judged = [], set(), 0
     for line in lines:
         for n in range(len(line)):
-            edge = (fens[line[:n]], line[n])
+            edge = (key_of(line[:n]), line[n])
             if edge in seen:
                 continue
             seen.add(edge)
@@ -236,9 +205,59 @@ def audit(args, log):
         ends_judged += 1
         if abs(v) > args.window * 100:
             ends[line] = v
+    return losses, ends, (judged, len(seen), ends_judged, len(lines))
+
+
+def audit(args, log):
+    lines = book_lines(args)
+    if not lines:
+        raise RuntimeError("the book gives no line")
+    engine = Stockfish(args.stockfish, args.hash)
+    values = load_cache(args.cache)
+    cache = open(args.cache, "a") if args.cache else None
+    fens = {}  # move prefix -> position key
+    searched = [0]
+    started = time.time()
+
+    def value_of(prefix, depth=args.depth):
+        if prefix not in fens:
+            fens[prefix] = position_key(engine.fen(list(prefix)))
+        key = (fens[prefix], depth)
+        if key not in values:
+            if args.cached_only:
+                return None
+            values[key] = engine.value(list(prefix), depth)
+            searched[0] += 1
+            if searched[0] % 100 == 0:
+                log("book_audit: %d positions searched, %.0f s" % (searched[0], time.time() - started))
+            if cache:
+                cache.write(json.dumps({"fen": key[0], "depth": depth, "cp": values[key]}) + "\n")
+                cache.flush()
+        return values[key]
+
+    # Positions in the order of the lines, so that Stockfish's hash carries over from one
+    # position to the next.
+    for line in lines:
+        for n in range(len(line) + 1):
+            value_of(line[:n])
+    losses, ends, coverage = judge(lines, value_of, fens.get, args)
+    if args.confirm_depth and not args.cached_only and (losses or ends):
+        # A shallow search misjudges gambits and exchanges under way; what it flags is searched
+        # again deeper, and only what that search confirms is a finding.
+        confirmed = []
+        for _, moves, _, _ in losses:
+            before, after = value_of(moves[:-1], args.confirm_depth), value_of(moves, args.confirm_depth)
+            lost = (before - after) if len(moves) % 2 == 1 else (after - before)
+            if lost > args.loss * 100:
+                confirmed.append((lost, moves, before, after))
+        losses = confirmed
+        ends = {line: value_of(line, args.confirm_depth) for line in ends}
+        ends = {line: v for line, v in ends.items() if abs(v) > args.window * 100}
+    engine.close()
+    if cache:
+        cache.close()
     starts = {line[:6] for line in lines if len(line) >= 6}
-    coverage = (judged, len(seen), ends_judged, len(lines))
-    return lines, losses, ends, starts, searched, len(set(fens.values())), coverage
+    return lines, losses, ends, starts, searched[0], len(set(fens.values())), coverage
 
 
 def family(start):
