@@ -36,7 +36,9 @@ void Print(const Walk& walk) {
 void Visit(const Position& position, Walk& walk) {
   if (walk.tooMany) return;
   BookMoveList candidates;
-  BookCandidates(position, candidates);
+  // Past the plies whose keys the game keeps, repetitions would go unseen: the line ends.
+  if (position.plyCount < RepetitionSlots - 1) BookCandidates(position, candidates);
+  else candidates.count = 0;
   const bool white = position.sideToMove != Black;
   // The position's key stands at its ply, as the game record keeps it for a played move, so
   // that the book does not offer a move back into a position of this line.
