@@ -31,7 +31,8 @@ std::string Coordinates(const std::string& san) {
     if (!test::PlaySan(p, word)) return "";
     Move played{};
     EXPECT_TRUE(MoveBetween(before, p, played)) << word;
-    out += (out.empty() ? "" : " ") + CoordinateText(before, played);
+    if (!out.empty()) out += ' ';
+    out += CoordinateText(before, played);
   }
   return out;
 }
