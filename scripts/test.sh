@@ -5,9 +5,9 @@
 #            named *Slow* and the match skipped;
 #   tsan     ThreadSanitizer over the engine-thread tests, the xboard and UCI sessions (which run
 #            a ThreadSanitizer build of the engine program) and the window tests.
-# After the optimised suite: the window and the clipboard on a virtual X server, and the Debian
-# package's contents. Last, every fuzz harness runs for 20 s (clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer).
+# After the optimised suite: the window and the clipboard on a virtual X server, the Debian
+# package's contents and the default opening book judged by Stockfish. Last, every fuzz harness
+# runs for 20 s (clang, AddressSanitizer and UndefinedBehaviorSanitizer).
 # KESTRIN_TEST_BUILDS selects builds, e.g. KESTRIN_TEST_BUILDS=release for a quick run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,6 +38,10 @@ for kind in $builds; do
     python3 scripts/clipboard_e2e.py "$dir"
     python3 scripts/network_e2e.py "$dir"
     scripts/package_check.sh "$dir"
+    # The default book judged by Stockfish: a shallow pass whose findings a deeper search must
+    # confirm catches a line that gives away a pawn; the deep audit (--depth 18) is run by hand.
+    python3 scripts/book_audit.py --engine "$dir/kestrin-engine" --book "$dir/TestBook.kcb" --quiet \
+      --depth 8 --confirm-depth 16 --loss 1.0 --window 1.0
   fi
 done
 scripts/fuzz.sh 20

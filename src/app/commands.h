@@ -8,5 +8,6 @@ int RunPerftCommand(int argc, char** argv);
 int RunBenchCommand(int argc, char** argv);
 int RunEvalBenchCommand(int argc, char** argv);
 int RunBookBenchCommand(int argc, char** argv);
+int RunBookLinesCommand(int argc, char** argv);
 
 } // namespace kestrin

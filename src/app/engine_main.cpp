@@ -19,6 +19,7 @@ void PrintUsage() {
       "  kestrin-engine bench [DEPTH]          search a fixed set of positions; nodes, time, speed\n"
       "  kestrin-engine evalbench [ROUNDS]     evaluations per second over a fixed set of positions\n"
       "  kestrin-engine bookbench [GAMES]      games per second building a book from generated games\n"
+      "  kestrin-engine booklines BOOK         every line the book can play, in coordinates\n"
       "DIR is the folder for settings, bitbase, book and saved games (default ~/.local/share/kestrin).\n");
 }
 
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
       return kestrin::RunEvalBenchCommand(argc - first - 1, argv + first + 1);
     if (std::strcmp(command, "bookbench") == 0)
       return kestrin::RunBookBenchCommand(argc - first - 1, argv + first + 1);
+    if (std::strcmp(command, "booklines") == 0)
+      return kestrin::RunBookLinesCommand(argc - first - 1, argv + first + 1);
     PrintUsage();
     return std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0 ? 0 : 2;
   }

@@ -56,7 +56,7 @@ const Lines& OpeningLines() {
         l.next[KeyOf(before)].insert(KeyOf(p));
         l.next[KeyOf(p)];
       }
-      if (moves.size() < 20 || moves.size() > 30) l.faults.push_back(where + ": " + std::to_string(moves.size()) + " plies");
+      if (moves.size() < 12 || moves.size() > 30) l.faults.push_back(where + ": " + std::to_string(moves.size()) + " plies");
       l.moves.push_back(moves);
       text.clear();
     };

@@ -15,3 +15,6 @@ add_test(NAME book.MakebookRefusesAMoveThatDoesNotPlay
   COMMAND makebook ${CMAKE_CURRENT_LIST_DIR}/data/badline.pgn ${CMAKE_CURRENT_BINARY_DIR}/badline.kcb)
 set_tests_properties(book.MakebookRefusesAMoveThatDoesNotPlay PROPERTIES
   PASS_REGULAR_EXPRESSION "game 1: move \"Bb6\" does not fit" LABELS book)
+# The book's lines are listed by the engine program's developer command.
+add_dependencies(test_book kestrin-engine)
+target_compile_definitions(test_book PRIVATE KESTRIN_ENGINE="$<TARGET_FILE:kestrin-engine>")
