@@ -2,14 +2,19 @@
 // browsing, PGN files, self-play and closing while the engine works.
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
 #include <filesystem>
+#include <set>
 
 #include "board/gameend.h"
+#include "game/boardgeometry.h"
 #include "game/commands.h"
+#include "game/windowcommands.h"
 #include "game/controller.h"
 #include "notation/history.h"
 #include "platform/clock.h"
@@ -163,6 +168,18 @@ TEST_F(WindowTest, DialogsAndTheirRangeBoxes) {
   EXPECT_TRUE(window->MenuItems()->Action(command::UserLevel)->isChecked());
   fill(command::SetTimeControl, {{"field100", "10"}, {"field101", "3"}}, {});
   EXPECT_TRUE(searchSettings.timeMinutes == 10 && settings.gameMinutes == 10 && settings.secondsPerMove == 3);
+  // No time at all is not offered: OK stays disabled until either field holds some time.
+  Answer([](QWidget* dialog) {
+    auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    for (const char* name : {"field100", "field101"}) dialog->findChild<QLineEdit*>(name)->setText("0");
+    EXPECT_FALSE(ok->isEnabled());
+    dialog->findChild<QLineEdit*>("field101")->setText("1");
+    EXPECT_TRUE(ok->isEnabled());
+    dialog->findChild<QLineEdit*>("field101")->setText("0");
+    Press("Cancel")(dialog);
+  });
+  Trigger(command::SetTimeControl);
+  EXPECT_TRUE(searchSettings.timeMinutes == 10 && searchSettings.timeIncrement == 3);
   fill(command::PlayerInfo, {{"field100", "Konstantinopoulos-Wilhelmina Alexandrou"}, {"field101", "2ab1"}}, {});
   EXPECT_EQ(settings.eloRating, 21);
   EXPECT_EQ(Text("whiteName").toStdString(), "Konstantinopoulos-Wilhelmina Alexandr");
@@ -202,6 +219,28 @@ TEST_F(WindowTest, ClosingWhileTheEngineWorks) {
     EXPECT_TRUE(EngineBusy == 0 && std::filesystem::exists("Kchess.dft"));
     TearDown();
     SetUp();
+  }
+}
+
+// The files and ranks are drawn in the edge squares only, follow a flip, and go when switched off.
+TEST_F(WindowTest, CoordinatesAlongTheEdges) {
+  BoardView* board = window->Board();
+  const int size = board->SquareSize();
+  for (int flipped : {0, 1}) {
+    controller.boardFlipped = flipped;
+    const QImage on = board->grab().toImage();
+    Trigger(command::Coordinates);
+    EXPECT_FALSE(window->MenuItems()->Action(command::Coordinates)->isChecked());
+    const QImage off = board->grab().toImage();
+    Trigger(command::Coordinates);
+    // The squares (in screen order) where the two pictures differ.
+    std::set<std::pair<int, int>> marked;
+    for (int y = 0; y < on.height(); ++y)
+      for (int x = 0; x < on.width(); ++x)
+        if (on.pixel(x, y) != off.pixel(x, y)) marked.insert({(x - BoardMargin) / size, (y - BoardMargin) / size});
+    std::set<std::pair<int, int>> edges;
+    for (int i = 0; i < 8; ++i) edges.insert({i, 7}), edges.insert({0, i});
+    EXPECT_EQ(marked, edges) << "flipped " << flipped;
   }
 }
 
