@@ -29,6 +29,8 @@ struct Rgb {
 constexpr Rgb LightSquareColour{192, 192, 192};
 constexpr Rgb DarkSquareColour{128, 128, 128};
 constexpr Rgb MarginColour{68, 68, 68};
+constexpr Rgb LastMoveTint{235, 205, 70};  // the squares of the last move
+constexpr Rgb TargetMarkColour{40, 110, 60}; // the dots on the chosen man's squares
 // The frame of the book move at `place` (0 first) in the book button's list.
 Rgb BookFrameColour(int place);
 
