@@ -34,6 +34,7 @@
 #include "ui/shortcuts.h"
 #include "ui/sidepanel.h"
 #include "ui/socketnotifier.h"
+#include "ui/windowstate.h"
 
 namespace kestrin {
 
@@ -87,7 +88,7 @@ void MainWindow::SizeToDefault() {
 }
 
 void MainWindow::Start() {
-  SizeToDefault();
+  if (!RestoreWindowState(*this)) SizeToDefault();
   clockTimer.start(ClockInterval);
   show();
   menus->Refresh();
@@ -324,7 +325,7 @@ void MainWindow::Shutdown() {
   if (netGame) LeaveNetworkMode(true);
   // The engine stops before the settings are written: a search must not outlive the window.
   StopEngineThread();
-  if (writeSettings) WriteSettings();
+  if (writeSettings) WriteSettings(), SaveWindowState(*this);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -49,7 +49,8 @@ public:
   void NetworkModeChanged();
   // Places and sizes the window as at start-up: the board's client area 766 x 540 at (10, 1).
   void SizeToDefault();
-  // Closing leaves "Kchess.dft" as it is: what a developer's measurement changed is not the user's.
+  // Closing leaves "Kchess.dft" and the remembered window as they are: what a developer's
+  // measurement changed is not the user's.
   void KeepSettingsFile() { writeSettings = false; }
 
 protected:

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <set>
 
@@ -242,6 +243,34 @@ TEST_F(WindowTest, CoordinatesAlongTheEdges) {
     for (int i = 0; i < 8; ++i) edges.insert({i, 7}), edges.insert({0, i});
     EXPECT_EQ(marked, edges) << "flipped " << flipped;
   }
+}
+
+// Size, place, flip, level, coordinates and notation come back after a restart; the settings
+// file keeps its thirteen lines.
+TEST_F(WindowTest, SettingsRestoredAfterARestart) {
+  // Each item's check mark after it was chosen once.
+  const std::pair<int, bool> changes[] = {
+      {command::Flip, true}, {command::Coordinates, false}, {command::ShortNotation, false}, {153, true}};
+  for (const auto& [id, checked] : changes) Trigger(id);
+  window->setGeometry(QRect(QPoint(40, 30), window->size() + QSize(120, 80)));
+  QTest::qWait(20);
+  const QRect geometry = window->geometry();
+  window->close();
+  window.reset();
+  // The next start begins from the defaults, as a new process would.
+  ResetController();
+  viewOptions = ViewOptions();
+  searchSettings.maxPly = 2;
+  StartEngineThread();
+  window = std::make_unique<MainWindow>();
+  window->Start();
+  for (const auto& [id, checked] : changes) EXPECT_EQ(window->MenuItems()->Action(id)->isChecked(), checked) << id;
+  EXPECT_TRUE(controller.boardFlipped && !viewOptions.showCoordinates && !viewOptions.shortNotation);
+  EXPECT_EQ(searchSettings.maxPly, 3);
+  EXPECT_EQ(window->geometry(), geometry);
+  EXPECT_TRUE(std::filesystem::exists(home->Path("config/kestrin/window.conf")));
+  const std::string file = ReadFileBytes("Kchess.dft");
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 13) << file;
 }
 
 } // namespace

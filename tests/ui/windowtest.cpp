@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
+#include <QSettings>
 #include <QTimer>
 #include <deque>
 
@@ -14,6 +15,7 @@
 #include "book/bookbuild.h"
 #include "game/boardgeometry.h"
 #include "game/controller.h"
+#include "game/windowcommands.h"
 #include "notation/fen.h"
 #include "notation/newgame.h"
 #include "platform/clock.h"
@@ -87,6 +89,9 @@ std::function<void(QWidget*)> ChooseFile(const std::string& path) {
 
 void WindowTest::SetUp() {
   home = std::make_unique<ScratchDirectory>();
+  // What the window remembers goes to the scratch folder, never to the user's configuration.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(home->Path("config")));
+  viewOptions = ViewOptions();
   SetClockSource(nullptr);
   ResetSettings();
   ResetSearchSettings();
