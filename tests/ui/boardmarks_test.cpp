@@ -23,6 +23,21 @@ std::set<int> Indices(std::initializer_list<const char*> names) {
 }
 
 TEST_F(WindowTest, LastMoveOfEitherSideThroughResizeAndFlip) {
+  // The computer's reply (it plays Black in a fresh window): the squares where the board after
+  // it differs from the board before.
+  Position before{};
+  const std::string afterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
+  ASSERT_TRUE(ReadFen(afterE4.c_str(), afterE4.size(), before));
+  Move(4, 6, 4, 4);
+  ASSERT_TRUE(WaitForPly(3));
+  std::set<int> replied;
+  const Position now = GamePositionNow();
+  for (int index = 0; index < 64; ++index)
+    if (now.board[SquareOf(index % 8, index / 8)] != before.board[SquareOf(index % 8, index / 8)]) replied.insert(index);
+  const QImage on = BoardImage();
+  Trigger(command::Highlight);
+  EXPECT_EQ(DifferingSquares(on, BoardImage()), replied);
+  Trigger(command::Highlight);
   const char* start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
   const struct { const char *fen, *moves; std::set<int> marked; } cases[] = {
       {start, "e2e4", Indices({"e2", "e4"})},
@@ -47,21 +62,6 @@ TEST_F(WindowTest, LastMoveOfEitherSideThroughResizeAndFlip) {
       EXPECT_EQ(DifferingSquares(on, off), c.marked) << change;
     }
   }
-  // The computer's reply: the squares where the board after it differs from the board before.
-  Trigger(command::ComputerBlack);
-  Trigger(command::New);
-  Position before{};
-  const std::string afterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
-  ASSERT_TRUE(ReadFen(afterE4.c_str(), afterE4.size(), before));
-  Move(4, 6, 4, 4);
-  ASSERT_TRUE(WaitForPly(3));
-  std::set<int> replied;
-  const Position now = GamePositionNow();
-  for (int index = 0; index < 64; ++index)
-    if (now.board[SquareOf(index % 8, index / 8)] != before.board[SquareOf(index % 8, index / 8)]) replied.insert(index);
-  const QImage on = BoardImage();
-  Trigger(command::Highlight);
-  EXPECT_EQ(DifferingSquares(on, BoardImage()), replied);
 }
 
 TEST_F(WindowTest, TargetsOfTheChosenMan) {
