@@ -15,6 +15,8 @@ constexpr int MinimumSquareSize = 24;
 
 // The square size for a client area (the board keeps its margins and the panel its column).
 int SquareSizeFor(int clientWidth, int clientHeight, bool chatShown);
+// The side panel's width: its column, widened by what the board leaves over, up to twice the column.
+int PanelWidthFor(int clientWidth, int squareSize);
 
 // The square (file 0..7 from a, row 0..7 from rank 8) under the point, or false off the board.
 bool SquareAtPoint(int x, int y, int squareSize, bool flipped, int& file, int& row);

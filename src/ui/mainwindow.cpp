@@ -100,11 +100,13 @@ void MainWindow::Start() {
 
 void MainWindow::LayoutWindow() {
   const int width = client->width(), height = client->height();
-  panel->setGeometry(width - PanelWidth, 0, PanelWidth, height);
+  const int squareSize = SquareSizeFor(width, height, chat != nullptr);
+  const int panelWidth = PanelWidthFor(width, squareSize);
+  panel->setGeometry(width - panelWidth, 0, panelWidth, height);
   const int boardHeight = chat ? height - ChatHeight : height;
-  board->setGeometry(0, 0, width - PanelWidth, boardHeight);
-  if (chat) chat->setGeometry(0, boardHeight, width - PanelWidth, ChatHeight);
-  board->SetSquareSize(SquareSizeFor(width, height, chat != nullptr));
+  board->setGeometry(0, 0, width - panelWidth, boardHeight);
+  if (chat) chat->setGeometry(0, boardHeight, width - panelWidth, ChatHeight);
+  board->SetSquareSize(squareSize);
   ClearFrames();
   board->update();
 }
@@ -245,7 +247,7 @@ void MainWindow::UpdatePanel(bool full) {
   controller.selectedSquare = NoSelection;
   const Position position = GamePositionNow();
   panel->SetMoveNumber(QString::fromStdString(MoveNumberText(position)));
-  panel->SetMaterial(QString::fromStdString(MaterialText(position)));
+  panel->SetMaterial(QString::fromStdString(MaterialShown(MaterialText(position))));
   panel->SyncMoveList();
   board->update();
   menus->Refresh();

@@ -13,6 +13,23 @@
 
 namespace kestrin {
 
+// A name that fits its column: cut with an ellipsis when it is too long, and then shown whole
+// in a tooltip. text() keeps the whole name.
+class ElidingLabel : public QLabel {
+public:
+  ElidingLabel(const QString& text, QWidget* parent);
+  void SetFullText(const QString& text);
+  // What the column shows now.
+  QString ShownText() const;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  void UpdateTip();
+};
+
 class SidePanel : public QWidget {
   Q_OBJECT
 public:
@@ -34,8 +51,8 @@ public:
 
 private:
   QGroupBox* gameInfo;
-  QLabel* whiteName;
-  QLabel* blackName;
+  ElidingLabel* whiteName;
+  ElidingLabel* blackName;
   std::array<QLabel*, 4> clocks;
   QLabel* material;
   QLabel* moveNumber;
