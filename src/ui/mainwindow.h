@@ -65,6 +65,8 @@ private:
   // The title with the side to move or the result, and the result in the information line
   // when the game has just ended.
   void ShowGameStatus();
+  // The evaluation graph from the record and the scores noted; only when either changed.
+  void RefreshGraph(bool movesChanged);
   void AfterCommand();
   void Shutdown();
 
@@ -81,6 +83,7 @@ private:
   bool writeSettings = true;
   int shownResult = 4;     // the result last written in the information line
   std::string shownStatus; // the turn or result last put in the title
+  unsigned shownScores = 0; // the score store's count the graph last showed
 };
 
 } // namespace kestrin

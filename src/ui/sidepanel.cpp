@@ -9,6 +9,7 @@
 #include "game/boardgeometry.h"
 #include "game/movelist.h"
 #include "game/windowcommands.h"
+#include "ui/evalgraph.h"
 
 namespace kestrin {
 
@@ -50,7 +51,8 @@ void ElidingLabel::resizeEvent(QResizeEvent* event) {
   UpdateTip();
 }
 
-SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line)
+SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line,
+                     std::function<void(int)> graphMove)
     : QWidget(parent) {
   // The desktop's own fonts at the sizes the user chose: the proportional one for names and
   // buttons, the fixed one where columns of figures and moves line up.
@@ -105,6 +107,10 @@ SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::func
   upper->addWidget(material);
   upper->addWidget(moveNumber);
   upper->addWidget(moveList, 1);
+  graph = new EvalGraph(gameInfo, [graphMove](int move) {
+    if (graphMove) graphMove(move);
+  });
+  upper->addWidget(graph);
   upper->addLayout(browse);
   upper->addLayout(control);
 
