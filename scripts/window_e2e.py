@@ -120,10 +120,19 @@ def main():
         if shot:
             # A few more moves for the picture: Black's knights come out by clicks (legal whatever
             # White played), the computer answers each, so the move list and graph have a game.
-            for move in (((6, 0), (5, 2)), ((1, 0), (2, 2))):
+            for source, target in (((6, 0), (5, 2)), ((1, 0), (2, 2))):
+                empty = squares([target[1]])[target]
+
+                def knight_out():
+                    # Clicks made while the engine still winds down are ignored: they are made again.
+                    if squares([target[1]])[target] == empty:
+                        click(*source)
+                        click(*target)
+                    return squares([target[1]])[target] != empty
+
+                wait_for(knight_out, 20, "Black's knight move")
+                # Taken after Black's move: the last-move marks have left White's half by then.
                 thinking = squares(white_half)
-                click(*move[0])
-                click(*move[1])
                 wait_for(lambda: squares(white_half) != thinking, 60, "the computer's next move")
             time.sleep(0.5)
             width, height, pixel = dump(window, image)
