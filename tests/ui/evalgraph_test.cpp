@@ -15,12 +15,6 @@ namespace kestrin::test {
 namespace {
 
 // The score of the information line's "Eval: 0.25" in centipawns.
-std::string Describe(const std::vector<std::optional<int>>& points) {
-  std::string text;
-  for (const auto& point : points) text += point ? std::to_string(*point) + " " : "- ";
-  return text;
-}
-
 std::optional<int> ShownEval(const QString& info) {
   if (!info.startsWith("Eval: ")) return std::nullopt;
   bool ok = false;
@@ -47,8 +41,7 @@ TEST_F(WindowTest, GraphPointsAreTheScoresOfTheMoves) {
     expected.push_back(std::nullopt); // the player's move
     expected.push_back(ShownEval(window->Panel()->Info()));
   }
-  EXPECT_TRUE(WaitUntil([&] { return graph->Points() == expected; }, 2000))
-      << Describe(graph->Points()) << "against " << Describe(expected);
+  EXPECT_TRUE(WaitUntil([&] { return graph->Points() == expected; }, 2000));
 
   // An analysis of the position after a player's move scores that move.
   HumanSide = 3;
@@ -60,8 +53,7 @@ TEST_F(WindowTest, GraphPointsAreTheScoresOfTheMoves) {
   ASSERT_TRUE(WaitUntil([] { return EngineBusy == 0; }));
   ASSERT_TRUE(WaitUntil([this] { return ShownEval(window->Panel()->Info()).has_value(); }, 5000));
   expected.push_back(ShownEval(window->Panel()->Info()));
-  EXPECT_TRUE(WaitUntil([&] { return graph->Points() == expected; }, 2000))
-      << Describe(graph->Points()) << "against " << Describe(expected);
+  EXPECT_TRUE(WaitUntil([&] { return graph->Points() == expected; }, 2000));
 
   for (int move : {2, 4, 1}) {
     QTest::mouseClick(graph, Qt::LeftButton, {}, graph->PointOf(move));

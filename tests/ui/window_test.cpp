@@ -13,7 +13,6 @@
 #include <set>
 
 #include "board/gameend.h"
-#include "game/boardgeometry.h"
 #include "game/commands.h"
 #include "game/windowcommands.h"
 #include "game/controller.h"
@@ -223,25 +222,19 @@ TEST_F(WindowTest, ClosingWhileTheEngineWorks) {
   }
 }
 
-// The files and ranks are drawn in the edge squares only, follow a flip, and go when switched off.
+// The files and ranks are drawn in the squares along the bottom and left edges only, follow a
+// flip, and go when switched off.
 TEST_F(WindowTest, CoordinatesAlongTheEdges) {
-  BoardView* board = window->Board();
-  const int size = board->SquareSize();
   for (int flipped : {0, 1}) {
     controller.boardFlipped = flipped;
-    const QImage on = board->grab().toImage();
+    const QImage on = BoardImage();
     Trigger(command::Coordinates);
     EXPECT_FALSE(window->MenuItems()->Action(command::Coordinates)->isChecked());
-    const QImage off = board->grab().toImage();
+    const QImage off = BoardImage();
     Trigger(command::Coordinates);
-    // The squares (in screen order) where the two pictures differ.
-    std::set<std::pair<int, int>> marked;
-    for (int y = 0; y < on.height(); ++y)
-      for (int x = 0; x < on.width(); ++x)
-        if (on.pixel(x, y) != off.pixel(x, y)) marked.insert({(x - BoardMargin) / size, (y - BoardMargin) / size});
-    std::set<std::pair<int, int>> edges;
-    for (int i = 0; i < 8; ++i) edges.insert({i, 7}), edges.insert({0, i});
-    EXPECT_EQ(marked, edges) << "flipped " << flipped;
+    std::set<int> edges;
+    for (int i = 0; i < 8; ++i) edges.insert(i + 8 * (flipped ? 0 : 7)), edges.insert((flipped ? 7 : 0) + 8 * i);
+    EXPECT_EQ(DifferingSquares(on, off), edges) << "flipped " << flipped;
   }
 }
 
