@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes a picture of the window after 1.e4 and the computer's reply, on a virtual X server.
+# Makes a picture of the window a few moves into a game against the computer, on a virtual X server.
 # usage: scripts/screenshot.sh [OUT.png]   (default docs/window.png)
 set -euo pipefail
 cd "$(dirname "$0")/.."

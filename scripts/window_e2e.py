@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end run of the kestrin window on a virtual X server: 1.e4 by two clicks, the
-computer's reply appears on the board; with the book cleared the computer takes White and
+computer's reply appears on the board and Ctrl+Z takes both back to the start position; with
+the book cleared the computer takes White and
 Game > Analyze interrupts its think, after which its move still appears; closing the window
 writes Kchess.dft.
 usage: scripts/window_e2e.py [BUILD_DIR] [--screenshot OUT.png]
@@ -95,14 +96,21 @@ def main():
                 subprocess.run(["xdotool", "key", "--window", window, name], check=True)
                 time.sleep(0.4)
 
+        # Take Back Move against the computer takes its reply back with the player's move.
+        keys("ctrl+z")
+        wait_for(lambda: squares(range(8)) == before, 10, "Ctrl+Z to bring back the start position")
+        print("window test: Ctrl+Z took back the reply and 1.e4")
+
         # Book > Clear Opening Book, answered Yes: the computer's next move is thought, not looked up.
         keys("alt+b", "Down", "Down", "Return")
         time.sleep(0.5)
         subprocess.run(["xdotool", "key", "Return"], check=True)
         time.sleep(0.5)
         white_half = range(4, 8)
+        # Computer Plays White: it is White's move. The board turns for the player, who now has
+        # Black; Ctrl+F turns it back so that White's men stay at the bottom for the checks below.
+        keys("alt+g", "w", "ctrl+f")
         thinking = squares(white_half)
-        keys("alt+g", "w")  # Computer Plays White: it is White's move
         time.sleep(2)
         if squares(white_half) != thinking:
             fail("the computer moved before Analyze could interrupt its think")
@@ -110,6 +118,22 @@ def main():
         wait_for(lambda: squares(white_half) != thinking, 60, "the computer's move after Analyze")
         print("window test: Analyze during the computer's think, then its move appeared")
         if shot:
+            # A few more moves for the picture: Black's knights come out by clicks (legal whatever
+            # White played), the computer answers each, so the move list and graph have a game.
+            for source, target in (((6, 0), (5, 2)), ((1, 0), (2, 2))):
+                empty = squares([target[1]])[target]
+
+                def knight_out():
+                    # Clicks made while the engine still winds down are ignored: they are made again.
+                    if squares([target[1]])[target] == empty:
+                        click(*source)
+                        click(*target)
+                    return squares([target[1]])[target] != empty
+
+                wait_for(knight_out, 20, "Black's knight move")
+                # Taken after Black's move: the last-move marks have left White's half by then.
+                thinking = squares(white_half)
+                wait_for(lambda: squares(white_half) != thinking, 60, "the computer's next move")
             time.sleep(0.5)
             width, height, pixel = dump(window, image)
             xwdtopng.write_png(shot, width, height, ([pixel(x, y) for x in range(width)] for y in range(height)))

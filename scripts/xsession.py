@@ -5,9 +5,11 @@ import random
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 RUN = "window run"
+CONFIG = None
 
 
 def fail(message):
@@ -40,6 +42,11 @@ def start_display():
     """Starts Xvfb on a free-looking display, makes it this process's display, waits until it answers."""
     display = ":%d" % random.randint(150, 450)
     os.environ["DISPLAY"] = display
+    # What the window remembers between runs goes to a folder of this run: each run starts from
+    # the window's defaults and leaves the user's own configuration alone.
+    global CONFIG
+    CONFIG = tempfile.TemporaryDirectory(prefix="kestrin-config-")
+    os.environ["XDG_CONFIG_HOME"] = CONFIG.name
     xvfb = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     wait_for(lambda: subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True).returncode == 0,

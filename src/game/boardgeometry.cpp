@@ -10,6 +10,11 @@ int SquareSizeFor(int clientWidth, int clientHeight, bool chatShown) {
   return std::max(MinimumSquareSize, std::min(across, down) / 8);
 }
 
+int PanelWidthFor(int clientWidth, int squareSize) {
+  const int spare = clientWidth - (2 * BoardMargin + 8 * squareSize + 3);
+  return std::clamp(spare, PanelWidth, 2 * PanelWidth);
+}
+
 bool SquareAtPoint(int x, int y, int squareSize, bool flipped, int& file, int& row) {
   if (squareSize <= 0 || x < BoardMargin || y < BoardMargin) return false;
   int column = (x - BoardMargin) / squareSize, line = (y - BoardMargin) / squareSize;

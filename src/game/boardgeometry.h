@@ -15,6 +15,8 @@ constexpr int MinimumSquareSize = 24;
 
 // The square size for a client area (the board keeps its margins and the panel its column).
 int SquareSizeFor(int clientWidth, int clientHeight, bool chatShown);
+// The side panel's width: its column, widened by what the board leaves over, up to twice the column.
+int PanelWidthFor(int clientWidth, int squareSize);
 
 // The square (file 0..7 from a, row 0..7 from rank 8) under the point, or false off the board.
 bool SquareAtPoint(int x, int y, int squareSize, bool flipped, int& file, int& row);
@@ -29,6 +31,8 @@ struct Rgb {
 constexpr Rgb LightSquareColour{192, 192, 192};
 constexpr Rgb DarkSquareColour{128, 128, 128};
 constexpr Rgb MarginColour{68, 68, 68};
+constexpr Rgb LastMoveTint{235, 205, 70};  // the squares of the last move
+constexpr Rgb TargetMarkColour{40, 110, 60}; // the dots on the chosen man's squares
 // The frame of the book move at `place` (0 first) in the book button's list.
 Rgb BookFrameColour(int place);
 

@@ -300,6 +300,12 @@ bool SelectMoveLine(int line) {
   return true;
 }
 
+bool GoToMove(int move) {
+  if (EngineBusy == 1 || move < 1) return false;
+  GoToPly(move + 1); // the replay counts plies from the record's start
+  return true;
+}
+
 int ClickSquare(int file, int row) {
   if (EngineBusy == 1 || file < 0 || file > 7 || row < 0 || row > 7 || !NetClickAllowed()) return 0;
   int moved = 0;

@@ -76,6 +76,8 @@ void WithEngineStopped(const std::function<void()>& work);
 // line `line` of the move list. Ignored (false) while the engine searches.
 bool Browse(int button);
 bool SelectMoveLine(int line);
+// A click on the evaluation graph: the position after move `move` of the record (1 the first).
+bool GoToMove(int move);
 
 // A click on the square at file 0..7 and row 0..7 from the top (in White's view). Returns 1
 // when it completed a move. The promotion question is asked through the front end.

@@ -35,4 +35,17 @@ std::string MaterialText(const Position& position) {
   return white + "\n" + black;
 }
 
+std::string MaterialShown(const std::string& text) {
+  std::string shown;
+  std::size_t begin = 0;
+  while (begin <= text.size()) {
+    std::size_t end = text.find('\n', begin);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(begin, end - begin);
+    if (!line.empty() && line.back() != ':') shown += (shown.empty() ? "" : "\n") + line;
+    begin = end + 1;
+  }
+  return shown;
+}
+
 } // namespace kestrin

@@ -30,6 +30,12 @@ std::string Format(const char* format, auto... values) {
 
 std::string SquareName(int square) { return {char('a' + square % 10 - 2), char('0' + 10 - square / 10)}; }
 
+std::atomic<ScoreListener> scoreListener{nullptr};
+
+void ReportScore(const Position& position, int score) {
+  if (const ScoreListener listener = scoreListener.load()) listener(position, score == 10000 ? 0 : score);
+}
+
 bool ShowsInformation() { return searchSettings.showSearchInfo || AnalyseRequest == 1; }
 
 Position GamePositionCopy() {
@@ -66,8 +72,11 @@ std::string ShortMoveText(int from, int to, const Position& position) {
   return text;
 }
 
+void SetScoreListener(ScoreListener listener) { scoreListener = listener; }
+
 void ShowSearchInfo() {
   if (WinboardMode) return;
+  if (EngineBusy == 1 && EngineMode == 1 && search.iterationDepth > 1) ReportScore(search.root, search.previousScore);
   if (!ShowsInformation()) {
     if (EngineBusy == 1) SetInfoText("Thinking....");
     return;
@@ -88,6 +97,8 @@ void ShowSearchInfo() {
 }
 
 void ShowFinalInfo(int score, int depth) {
+  // An analysis scores the position it looked at; a search that played, the position after its move.
+  if (search.rootMoveCount > 0) ReportScore(search.searchOnly ? search.root : search.work, score);
   if (!ShowsInformation()) {
     SetInfoText("Search Info Off.");
     return;

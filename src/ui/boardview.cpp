@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "game/boardgeometry.h"
+#include "game/boardmarks.h"
 #include "game/controller.h"
 #include "game/windowcommands.h"
 #include "platform/settings.h"
@@ -49,17 +50,37 @@ void BoardView::DrawFrame(QPainter& painter, int index, const QColor& colour, in
   painter.drawRect(x + s - thickness, y, thickness, s);
 }
 
+void BoardView::DrawTargets(QPainter& painter, const std::vector<int>& targets) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(ToColour(TargetMarkColour));
+  const double radius = std::max(3.0, squareSize / 7.0);
+  for (int index : targets) {
+    int x = 0, y = 0;
+    SquareOrigin(index % 8, index / 8, squareSize, controller.boardFlipped != 0, x, y);
+    painter.drawEllipse(QPointF(x + squareSize / 2.0, y + squareSize / 2.0), radius, radius);
+  }
+  painter.restore();
+}
+
 void BoardView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), ToColour(MarginColour));
   const Position position = GamePositionNow();
   const bool flipped = controller.boardFlipped != 0;
+  // The last move, whoever made it, is read from the record: it stays through a resize or a flip.
+  const std::vector<int> lastMove = settings.highlightLastMove ? LastMoveSquares() : std::vector<int>();
+  QColor lastMoveTint = ToColour(LastMoveTint);
+  lastMoveTint.setAlpha(140); // light and dark squares stay apart under it
   for (int index = 0; index < 64; ++index) {
     const int file = index % 8, row = index / 8;
     int x = 0, y = 0;
     SquareOrigin(file, row, squareSize, flipped, x, y);
     const QRect square(x, y, squareSize, squareSize);
     painter.fillRect(square, ToColour(IsLightSquare(file, row) ? LightSquareColour : DarkSquareColour));
+    if (std::find(lastMove.begin(), lastMove.end(), index) != lastMove.end())
+      painter.fillRect(square, lastMoveTint);
     if (dragging && index == dragFrom) continue;
     DrawPiece(painter, square, position.board[SquareOf(file, row)]);
   }
@@ -82,14 +103,16 @@ void BoardView::paintEvent(QPaintEvent*) {
                        QString(QChar('8' - rankRow)));
     }
   }
-  if (controller.framesShown && settings.highlightLastMove)
-    for (int index : ChangedSquares(position, controller.comparison)) DrawFrame(painter, index, Qt::black, 2);
+  for (int index : lastMove) DrawFrame(painter, index, Qt::black, 2);
   for (std::size_t i = 0; i < controller.bookFrames.size(); ++i) {
     const Rgb colour = BookFrameColour(static_cast<int>(i));
     DrawFrame(painter, controller.bookFrames[i].first, ToColour(colour), 2);
     DrawFrame(painter, controller.bookFrames[i].second, ToColour(colour), 2);
   }
-  if (controller.selectedSquare < NoSelection) DrawFrame(painter, controller.selectedSquare, Qt::white, 1);
+  if (controller.selectedSquare < NoSelection) {
+    DrawFrame(painter, controller.selectedSquare, Qt::white, 1);
+    DrawTargets(painter, TargetSquares(position, controller.selectedSquare));
+  }
   if (dragging && dragFrom >= 0) {
     const int code = position.board[SquareOf(dragFrom % 8, dragFrom / 8)];
     DrawPiece(painter, QRectF(dragPoint.x() - squareSize / 2.0, dragPoint.y() - squareSize / 2.0, squareSize, squareSize),

@@ -4,6 +4,7 @@
 
 #include <QPoint>
 #include <QWidget>
+#include <vector>
 
 namespace kestrin {
 
@@ -31,6 +32,8 @@ protected:
 
 private:
   void DrawFrame(class QPainter& painter, int index, const QColor& colour, int thickness);
+  // A dot on each square the chosen man may go to.
+  void DrawTargets(class QPainter& painter, const std::vector<int>& targets);
 
   int squareSize = 64;
   int dragFrom = -1;   // the square a drag may start from (the piece just selected)

@@ -14,6 +14,7 @@
 #include "game/commands.h"
 #include "game/controller.h"
 #include "game/gameresult.h"
+#include "game/movescores.h"
 #include "game/paneltext.h"
 #include "game/windowcommands.h"
 #include "net/client.h"
@@ -23,10 +24,12 @@
 #include "notation/transcript.h"
 #include "platform/settings.h"
 #include "search/engine.h"
+#include "search/output.h"
 #include "ui/bookdialog.h"
 #include "ui/boardview.h"
 #include "ui/chatwindow.h"
 #include "ui/dialogs.h"
+#include "ui/evalgraph.h"
 #include "ui/menus.h"
 #include "ui/netdialogs.h"
 #include "ui/pieces.h"
@@ -34,6 +37,7 @@
 #include "ui/shortcuts.h"
 #include "ui/sidepanel.h"
 #include "ui/socketnotifier.h"
+#include "ui/windowstate.h"
 
 namespace kestrin {
 
@@ -55,10 +59,17 @@ MainWindow::MainWindow() {
   client->installEventFilter(this);
   setCentralWidget(client);
   board = new BoardView(client);
-  panel = new SidePanel(client, [this](int id) { PanelButton(id); }, [this](int line) {
-    SelectMoveLine(line);
-    setFocus();
-  });
+  panel = new SidePanel(
+      client, [this](int id) { PanelButton(id); },
+      [this](int line) {
+        SelectMoveLine(line);
+        setFocus();
+      },
+      [this](int move) {
+        GoToMove(move);
+        setFocus();
+      });
+  SetScoreListener(&NoteScore);
   client->setMinimumSize(2 * BoardMargin + PanelWidth + 3 + 8 * MinimumSquareSize, panel->minimumSizeHint().height());
   menus = std::make_unique<Menus>(menuBar(), [this](int id) { RunMenuCommand(id); });
   connect(board, &BoardView::Clicked, this, [this] { menus->Refresh(); });
@@ -74,6 +85,7 @@ MainWindow::MainWindow() {
 
 MainWindow::~MainWindow() {
   Shutdown();
+  SetScoreListener(nullptr);
   InstallNetView(nullptr);
   InstallEventSource(nullptr);
   InstallFrontend(nullptr);
@@ -87,7 +99,7 @@ void MainWindow::SizeToDefault() {
 }
 
 void MainWindow::Start() {
-  SizeToDefault();
+  if (!RestoreWindowState(*this)) SizeToDefault();
   clockTimer.start(ClockInterval);
   show();
   menus->Refresh();
@@ -99,11 +111,13 @@ void MainWindow::Start() {
 
 void MainWindow::LayoutWindow() {
   const int width = client->width(), height = client->height();
-  panel->setGeometry(width - PanelWidth, 0, PanelWidth, height);
+  const int squareSize = SquareSizeFor(width, height, chat != nullptr);
+  const int panelWidth = PanelWidthFor(width, squareSize);
+  panel->setGeometry(width - panelWidth, 0, panelWidth, height);
   const int boardHeight = chat ? height - ChatHeight : height;
-  board->setGeometry(0, 0, width - PanelWidth, boardHeight);
-  if (chat) chat->setGeometry(0, boardHeight, width - PanelWidth, ChatHeight);
-  board->SetSquareSize(SquareSizeFor(width, height, chat != nullptr));
+  board->setGeometry(0, 0, width - panelWidth, boardHeight);
+  if (chat) chat->setGeometry(0, boardHeight, width - panelWidth, ChatHeight);
+  board->SetSquareSize(squareSize);
   ClearFrames();
   board->update();
 }
@@ -244,11 +258,24 @@ void MainWindow::UpdatePanel(bool full) {
   controller.selectedSquare = NoSelection;
   const Position position = GamePositionNow();
   panel->SetMoveNumber(QString::fromStdString(MoveNumberText(position)));
-  panel->SetMaterial(QString::fromStdString(MaterialText(position)));
+  panel->SetMaterial(QString::fromStdString(MaterialShown(MaterialText(position))));
   panel->SyncMoveList();
+  RefreshGraph(true);
   board->update();
   menus->Refresh();
   ShowGameStatus();
+}
+
+void MainWindow::RefreshGraph(bool movesChanged) {
+  const unsigned version = ScoresVersion();
+  if (!movesChanged && version == shownScores) return;
+  shownScores = version;
+  Position start{};
+  {
+    std::lock_guard<std::mutex> lock(GameMutex());
+    start = startPosition;
+  }
+  panel->Graph()->SetScores(RecordScores(), GamePositionNow().plyCount - start.plyCount);
 }
 
 void MainWindow::ShowGameStatus() {
@@ -284,7 +311,10 @@ void MainWindow::ShowGameOver(const QString& text, bool modal) {
   else box->open();
 }
 
-void MainWindow::TranscriptChanged() { panel->SyncMoveList(); }
+void MainWindow::TranscriptChanged() {
+  panel->SyncMoveList();
+  RefreshGraph(true);
+}
 
 void MainWindow::SetInfo(const QString& text) { panel->SetInfo(text); }
 
@@ -297,6 +327,7 @@ void MainWindow::ShowMessageLater(const QString& text, const QString& caption) {
 void MainWindow::UpdateClocks() {
   std::array<std::string, 4> texts;
   if (kestrin::UpdateClocks(texts)) panel->SetClocks(texts);
+  RefreshGraph(false); // the engine's scores arrive while it thinks
   ShowGameStatus();
 }
 
@@ -324,7 +355,7 @@ void MainWindow::Shutdown() {
   if (netGame) LeaveNetworkMode(true);
   // The engine stops before the settings are written: a search must not outlive the window.
   StopEngineThread();
-  if (writeSettings) WriteSettings();
+  if (writeSettings) WriteSettings(), SaveWindowState(*this);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

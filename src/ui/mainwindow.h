@@ -49,7 +49,8 @@ public:
   void NetworkModeChanged();
   // Places and sizes the window as at start-up: the board's client area 766 x 540 at (10, 1).
   void SizeToDefault();
-  // Closing leaves "Kchess.dft" as it is: what a developer's measurement changed is not the user's.
+  // Closing leaves "Kchess.dft" and the remembered window as they are: what a developer's
+  // measurement changed is not the user's.
   void KeepSettingsFile() { writeSettings = false; }
 
 protected:
@@ -64,6 +65,8 @@ private:
   // The title with the side to move or the result, and the result in the information line
   // when the game has just ended.
   void ShowGameStatus();
+  // The evaluation graph from the record and the scores noted; only when either changed.
+  void RefreshGraph(bool movesChanged);
   void AfterCommand();
   void Shutdown();
 
@@ -80,6 +83,7 @@ private:
   bool writeSettings = true;
   int shownResult = 4;     // the result last written in the information line
   std::string shownStatus; // the turn or result last put in the title
+  unsigned shownScores = 0; // the score store's count the graph last showed
 };
 
 } // namespace kestrin

@@ -1,12 +1,15 @@
 #include "ui/sidepanel.h"
 
+#include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QPainter>
 #include <QVBoxLayout>
 
 #include "game/boardgeometry.h"
 #include "game/movelist.h"
 #include "game/windowcommands.h"
+#include "ui/evalgraph.h"
 
 namespace kestrin {
 
@@ -20,22 +23,57 @@ QLabel* Text(QWidget* parent, const QString& text, const char* name) {
 
 } // namespace
 
-SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line)
+ElidingLabel::ElidingLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+  // The column decides the width, not the name's length.
+  setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  setMinimumWidth(1);
+}
+
+void ElidingLabel::SetFullText(const QString& text) {
+  setText(text);
+  UpdateTip();
+}
+
+QString ElidingLabel::ShownText() const {
+  return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+}
+
+void ElidingLabel::UpdateTip() { setToolTip(ShownText() == text() ? QString() : text()); }
+
+void ElidingLabel::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setPen(palette().color(QPalette::WindowText));
+  painter.drawText(contentsRect(), static_cast<int>(alignment()), ShownText());
+}
+
+void ElidingLabel::resizeEvent(QResizeEvent* event) {
+  QLabel::resizeEvent(event);
+  UpdateTip();
+}
+
+SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line,
+                     std::function<void(int)> graphMove)
     : QWidget(parent) {
-  QFont font("Courier New", 8);
-  font.setStyleHint(QFont::TypeWriter);
-  setFont(font);
-  setFixedWidth(PanelWidth);
+  // The desktop's own fonts at the sizes the user chose: the proportional one for names and
+  // buttons, the fixed one where columns of figures and moves line up.
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  setFont(QFontDatabase::systemFont(QFontDatabase::GeneralFont));
+  setMinimumWidth(PanelWidth);
 
   gameInfo = new QGroupBox("Game Info", this);
-  whiteName = Text(gameInfo, "White", "whiteName");
-  blackName = Text(gameInfo, "Black", "blackName");
+  whiteName = new ElidingLabel("White", gameInfo);
+  whiteName->setObjectName("whiteName");
+  blackName = new ElidingLabel("Black", gameInfo);
+  blackName->setObjectName("blackName");
   const char* clockNames[4] = {"whiteRemaining", "whiteUsed", "blackRemaining", "blackUsed"};
-  for (int i = 0; i < 4; ++i) clocks[i] = Text(gameInfo, "0:00", clockNames[i]);
+  for (int i = 0; i < 4; ++i) clocks[i] = Text(gameInfo, "0:00", clockNames[i]), clocks[i]->setFont(fixed);
   material = Text(gameInfo, "", "material");
+  material->setFont(fixed);
+  material->hide();
   moveNumber = Text(gameInfo, "", "moveNumber");
   moveList = new QListWidget(gameInfo);
   moveList->setObjectName("moveList");
+  moveList->setFont(fixed);
   moveList->setFocusPolicy(Qt::NoFocus);
   connect(moveList, &QListWidget::itemClicked, this, [this, line](QListWidgetItem* item) { line(moveList->row(item)); });
 
@@ -69,6 +107,10 @@ SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::func
   upper->addWidget(material);
   upper->addWidget(moveNumber);
   upper->addWidget(moveList, 1);
+  graph = new EvalGraph(gameInfo, [graphMove](int move) {
+    if (graphMove) graphMove(move);
+  });
+  upper->addWidget(graph);
   upper->addLayout(browse);
   upper->addLayout(control);
 
@@ -76,7 +118,7 @@ SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::func
   info = Text(infoBox, "The Game Begins...", "info");
   info->setWordWrap(true);
   info->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  info->setMinimumHeight(QFontMetrics(font).lineSpacing() * 9);
+  info->setMinimumHeight(QFontMetrics(font()).lineSpacing() * 9);
   info->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* lower = new QVBoxLayout(infoBox);
   lower->addWidget(info);
@@ -88,8 +130,8 @@ SidePanel::SidePanel(QWidget* parent, std::function<void(int)> button, std::func
 }
 
 void SidePanel::SetLabels(const std::string& white, const std::string& black) {
-  whiteName->setText(QString::fromStdString(white));
-  blackName->setText(QString::fromStdString(black));
+  whiteName->SetFullText(QString::fromStdString(white));
+  blackName->SetFullText(QString::fromStdString(black));
 }
 
 void SidePanel::SetCaption(const QString& text) { gameInfo->setTitle(text); }
@@ -100,7 +142,10 @@ void SidePanel::SetClocks(const std::array<std::string, 4>& texts) {
 
 void SidePanel::SetInfo(const QString& text) { info->setText(text); }
 void SidePanel::SetMoveNumber(const QString& text) { moveNumber->setText(text); }
-void SidePanel::SetMaterial(const QString& text) { material->setText(text); }
+void SidePanel::SetMaterial(const QString& text) {
+  material->setText(text);
+  material->setVisible(!text.isEmpty());
+}
 
 void SidePanel::SyncMoveList() {
   const MoveListView view = CurrentMoveList(viewOptions.shortNotation != 0);

@@ -13,11 +13,32 @@
 
 namespace kestrin {
 
+class EvalGraph;
+
+// A name that fits its column: cut with an ellipsis when it is too long, and then shown whole
+// in a tooltip. text() keeps the whole name.
+class ElidingLabel : public QLabel {
+public:
+  ElidingLabel(const QString& text, QWidget* parent);
+  void SetFullText(const QString& text);
+  // What the column shows now.
+  QString ShownText() const;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+private:
+  void UpdateTip();
+};
+
 class SidePanel : public QWidget {
   Q_OBJECT
 public:
   // `button` gets the id of a pressed button (103 .. 108, 125, 126), `line` a clicked move-list line.
-  SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line);
+  // `graphMove` gets the move (1 the first) clicked on the evaluation graph.
+  SidePanel(QWidget* parent, std::function<void(int)> button, std::function<void(int)> line,
+            std::function<void(int)> graphMove = {});
 
   void SetLabels(const std::string& white, const std::string& black);
   // The caption above the players: "Game Info", or the table in a network game.
@@ -31,15 +52,17 @@ public:
   void SyncMoveList();
 
   QString Info() const { return info->text(); }
+  EvalGraph* Graph() const { return graph; }
 
 private:
   QGroupBox* gameInfo;
-  QLabel* whiteName;
-  QLabel* blackName;
+  ElidingLabel* whiteName;
+  ElidingLabel* blackName;
   std::array<QLabel*, 4> clocks;
   QLabel* material;
   QLabel* moveNumber;
   QListWidget* moveList;
+  EvalGraph* graph;
   QLabel* info;
 };
 

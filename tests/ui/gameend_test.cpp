@@ -1,8 +1,14 @@
 // A finished game in the real window: the result after the last move, in the information
 // line with its reason, in the title and in the saved PGN; a loss on time.
+#include <QListWidget>
 #include <QTest>
+#include <filesystem>
+#include <set>
 
 #include "board/gameend.h"
+#include "board/makemove.h"
+#include "notation/fen.h"
+#include "support/legalmoves.h"
 #include "game/commands.h"
 #include "game/controller.h"
 #include "notation/history.h"
@@ -16,16 +22,18 @@ namespace kestrin::test {
 namespace {
 
 TEST_F(WindowTest, ResultInListPanelTitleAndSavedGame) {
-  const struct { const char *fen, *reason; int from[2], to[2]; const char* result; } cases[] = {
-      {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "White wins by checkmate", {0, 7}, {0, 0}, "1-0"},
-      {"k7/8/1Q6/8/8/8/8/6K1 w - - 0 1", "Draw by stalemate", {1, 2}, {2, 1}, "1/2-1/2"},
-      {"k7/8/8/8/8/8/1r6/B5K1 w - - 0 1", "Draw by insufficient material", {0, 7}, {1, 6}, "1/2-1/2"},
+  const char* start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+  const struct { const char *fen, *moves, *reason, *result; } cases[] = {
+      {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "a1a8", "White wins by checkmate", "1-0"},
+      {"k7/8/1Q6/8/8/8/8/6K1 w - - 0 1", "b6c7", "Draw by stalemate", "1/2-1/2"},
+      {"k7/8/8/8/8/8/1r6/B5K1 w - - 0 1", "a1b2", "Draw by insufficient material", "1/2-1/2"},
+      {start, "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8", "Draw by repetition", "1/2-1/2"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.fen);
+    SCOPED_TRACE(c.moves);
     SetUpPosition(c.fen);
     Answer(Press("OK"));
-    Move(c.from[0], c.from[1], c.to[0], c.to[1]);
+    for (const char* m = c.moves; m[0]; m += m[4] ? 5 : 4) Move(m[0] - 'a', '8' - m[1], m[2] - 'a', '8' - m[3]);
     ASSERT_TRUE(WaitUntil([] { return gameState != GameInProgress; }));
     const QString line = QString(c.result) + "  " + c.reason;
     EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == line; }, 2000)) << window->Panel()->Info().toStdString();
@@ -33,7 +41,44 @@ TEST_F(WindowTest, ResultInListPanelTitleAndSavedGame) {
     auto* list = window->Panel()->findChild<QListWidget*>("moveList");
     EXPECT_EQ(list->item(list->count() - 1)->text(), c.result);
     EXPECT_TRUE(boxTexts.back().endsWith(c.result + QString(")"))) << boxTexts.back().toStdString();
+    std::filesystem::remove("saved.pgn");
+    Answer(ChooseFile(home->Path("saved.pgn")));
+    Trigger(command::AppendGame);
+    const std::string saved = ReadFileBytes("saved.pgn");
+    EXPECT_NE(saved.find("[Result \"" + std::string(c.result) + "\"]"), std::string::npos) << saved;
   }
+}
+
+// The FEN's half-move count is not read (a set-up position starts its count afresh), so the
+// fifty moves are played: behind locked pawns, kings and rooks wander without capturing or
+// repeating a position.
+TEST_F(WindowTest, FiftyMovesEndTheGame) {
+  SetUpPosition("r3k2r/8/8/p1p1p1p1/P1P1P1P1/8/8/R3K2R w - - 0 1");
+  std::set<std::string> seen;
+  Answer(Press("OK"));
+  for (int ply = 1; ply <= 100 && gameState == GameInProgress; ++ply) {
+    const Position now = GamePositionNow();
+    kestrin::Move chosen = 0;
+    for (kestrin::Move move : LegalMoves(now)) {
+      const int from = MoveFrom(move), to = MoveTo(move);
+      if (IsCastling(move) || now.board[to] != Empty || now.board[from] % 8 == Pawn) continue;
+      Position next = now;
+      MoveUndo undo;
+      MakeMove(next, move, undo, Queen);
+      char fen[100];
+      PositionToFen(fen, next);
+      if (seen.insert(fen).second) {
+        chosen = move;
+        break;
+      }
+    }
+    ASSERT_NE(chosen, 0u) << "no fresh quiet move at ply " << ply;
+    const int from = MoveFrom(chosen) - 22, to = MoveTo(chosen) - 22;
+    Move(from % 10, from / 10, to % 10, to / 10);
+    ASSERT_TRUE(WaitForPly(ply + 1));
+    EXPECT_EQ(gameState == GameInProgress, ply < 100) << ply;
+  }
+  EXPECT_TRUE(WaitUntil([this] { return window->Panel()->Info() == "1/2-1/2  Draw by fifty moves"; }, 2000));
 }
 
 TEST_F(WindowTest, TheSideToMoveLosesOnTime) {

@@ -2,14 +2,19 @@
 // browsing, PGN files, self-play and closing while the engine works.
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "board/gameend.h"
 #include "game/commands.h"
+#include "game/windowcommands.h"
 #include "game/controller.h"
 #include "notation/history.h"
 #include "platform/clock.h"
@@ -163,6 +168,18 @@ TEST_F(WindowTest, DialogsAndTheirRangeBoxes) {
   EXPECT_TRUE(window->MenuItems()->Action(command::UserLevel)->isChecked());
   fill(command::SetTimeControl, {{"field100", "10"}, {"field101", "3"}}, {});
   EXPECT_TRUE(searchSettings.timeMinutes == 10 && settings.gameMinutes == 10 && settings.secondsPerMove == 3);
+  // No time at all is not offered: OK stays disabled until either field holds some time.
+  Answer([](QWidget* dialog) {
+    auto* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    for (const char* name : {"field100", "field101"}) dialog->findChild<QLineEdit*>(name)->setText("0");
+    EXPECT_FALSE(ok->isEnabled());
+    dialog->findChild<QLineEdit*>("field101")->setText("1");
+    EXPECT_TRUE(ok->isEnabled());
+    dialog->findChild<QLineEdit*>("field101")->setText("0");
+    Press("Cancel")(dialog);
+  });
+  Trigger(command::SetTimeControl);
+  EXPECT_TRUE(searchSettings.timeMinutes == 10 && searchSettings.timeIncrement == 3);
   fill(command::PlayerInfo, {{"field100", "Konstantinopoulos-Wilhelmina Alexandrou"}, {"field101", "2ab1"}}, {});
   EXPECT_EQ(settings.eloRating, 21);
   EXPECT_EQ(Text("whiteName").toStdString(), "Konstantinopoulos-Wilhelmina Alexandr");
@@ -203,6 +220,50 @@ TEST_F(WindowTest, ClosingWhileTheEngineWorks) {
     TearDown();
     SetUp();
   }
+}
+
+// The files and ranks are drawn in the squares along the bottom and left edges only, follow a
+// flip, and go when switched off.
+TEST_F(WindowTest, CoordinatesAlongTheEdges) {
+  for (int flipped : {0, 1}) {
+    controller.boardFlipped = flipped;
+    const QImage on = BoardImage();
+    Trigger(command::Coordinates);
+    EXPECT_FALSE(window->MenuItems()->Action(command::Coordinates)->isChecked());
+    const QImage off = BoardImage();
+    Trigger(command::Coordinates);
+    std::set<int> edges;
+    for (int i = 0; i < 8; ++i) edges.insert(i + 8 * (flipped ? 0 : 7)), edges.insert((flipped ? 7 : 0) + 8 * i);
+    EXPECT_EQ(DifferingSquares(on, off), edges) << "flipped " << flipped;
+  }
+}
+
+// Size, place, flip, level, coordinates and notation come back after a restart; the settings
+// file keeps its thirteen lines.
+TEST_F(WindowTest, SettingsRestoredAfterARestart) {
+  // Each item's check mark after it was chosen once.
+  const std::pair<int, bool> changes[] = {
+      {command::Flip, true}, {command::Coordinates, false}, {command::ShortNotation, false}, {153, true}};
+  for (const auto& [id, checked] : changes) Trigger(id);
+  window->setGeometry(QRect(QPoint(40, 30), window->size() + QSize(120, 80)));
+  QTest::qWait(20);
+  const QRect geometry = window->geometry();
+  window->close();
+  window.reset();
+  // The next start begins from the defaults, as a new process would.
+  ResetController();
+  viewOptions = ViewOptions();
+  searchSettings.maxPly = 2;
+  StartEngineThread();
+  window = std::make_unique<MainWindow>();
+  window->Start();
+  for (const auto& [id, checked] : changes) EXPECT_EQ(window->MenuItems()->Action(id)->isChecked(), checked) << id;
+  EXPECT_TRUE(controller.boardFlipped && !viewOptions.showCoordinates && !viewOptions.shortNotation);
+  EXPECT_EQ(searchSettings.maxPly, 3);
+  EXPECT_EQ(window->geometry(), geometry);
+  EXPECT_TRUE(std::filesystem::exists(home->Path("config/kestrin/window.conf")));
+  const std::string file = ReadFileBytes("Kchess.dft");
+  EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), 13) << file;
 }
 
 } // namespace

@@ -7,12 +7,15 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QTest>
+#include <QSettings>
 #include <QTimer>
 #include <deque>
 
 #include "app/startup.h"
 #include "book/bookbuild.h"
+#include "game/boardgeometry.h"
 #include "game/controller.h"
+#include "game/windowcommands.h"
 #include "notation/fen.h"
 #include "notation/newgame.h"
 #include "platform/clock.h"
@@ -86,6 +89,9 @@ std::function<void(QWidget*)> ChooseFile(const std::string& path) {
 
 void WindowTest::SetUp() {
   home = std::make_unique<ScratchDirectory>();
+  // What the window remembers goes to the scratch folder, never to the user's configuration.
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(home->Path("config")));
+  viewOptions = ViewOptions();
   SetClockSource(nullptr);
   ResetSettings();
   ResetSearchSettings();
@@ -152,6 +158,20 @@ void WindowTest::SetUpPosition(const std::string& fen) {
 }
 
 int WindowTest::PieceAt(int file, int row) const { return GamePositionNow().board[SquareOf(file, row)]; }
+QImage WindowTest::BoardImage() const { return window->Board()->grab().toImage(); }
+
+std::set<int> WindowTest::DifferingSquares(const QImage& a, const QImage& b) const {
+  std::set<int> squares;
+  const int size = window->Board()->SquareSize();
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      if (a.pixel(x, y) == b.pixel(x, y)) continue;
+      int file = 0, row = 0;
+      squares.insert(SquareAtPoint(x, y, size, controller.boardFlipped != 0, file, row) ? file + 8 * row : -1);
+    }
+  return squares;
+}
+
 int WindowTest::Ply() const { return GamePositionNow().plyCount; }
 
 } // namespace kestrin::test

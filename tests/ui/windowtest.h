@@ -2,10 +2,12 @@
 // answers for modal dialogs, and waits that keep the event loop running.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "support/scratchdir.h"
@@ -32,6 +34,10 @@ protected:
   // The game starts from `fen` (two players, nobody's engine moving).
   void SetUpPosition(const std::string& fen);
   int PieceAt(int file, int row) const;
+  // The board's picture as drawn now.
+  QImage BoardImage() const;
+  // The squares (0..63, -1 for the margin) where two pictures of the board differ.
+  std::set<int> DifferingSquares(const QImage& a, const QImage& b) const;
   int Ply() const;
 
   std::unique_ptr<ScratchDirectory> home;
