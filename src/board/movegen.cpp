@@ -62,9 +62,9 @@ struct Counter {
   int pinLine = 0;
   bool kingMoving = false;
 
-  Counter(const Position& position, int s) : p(position), side(s), king(KingSquare(position, s)) {
-    pins = FindPins(position, s);
-  }
+  // `pins` of a side not in check.
+  Counter(const Position& position, int s, const Pins& found)
+      : p(position), side(s), king(KingSquare(position, s)), pins(found) {}
   void Man(int from, bool promotes) {
     weight = promotes ? 4 : 1;
     pinLine = 0;
@@ -233,8 +233,8 @@ void CaptureGenerator(const Position& p, MoveList& list) {
 }
 
 template <int Side>
-u64 CountFree(const Position& p) {
-  Counter out(p, Side);
+u64 CountFree(const Position& p, const Pins& pins) {
+  Counter out(p, Side, pins);
   const u8* pieces = PieceListOf(p, Side);
   Routines<Side, false>::Pieces(out, p, pieces);
   Routines<Side, false>::KingMoves(out, p, pieces);
@@ -246,8 +246,10 @@ u64 CountFree(const Position& p) {
 
 u64 LegalMoveCount(const Position& position) {
   const int side = position.sideToMove;
+  Pins pins;
+  if (!FindPinsUnlessChecked(position, side, pins))
+    return side == White ? CountFree<White>(position, pins) : CountFree<Black>(position, pins);
   const CheckState check = FindCheckState(position, side);
-  if (check.checkers == 0) return side == White ? CountFree<White>(position) : CountFree<Black>(position);
   MoveList list;
   list.inCheck = check.checkers > 1 ? 2 : 1;
   GenerateMovesGivenCheck(side, position, list);
