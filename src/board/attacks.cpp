@@ -119,6 +119,33 @@ Pins FindPins(const Position& p, int side) {
   return pins;
 }
 
+bool FindPinsUnlessChecked(const Position& p, int side, Pins& pins) {
+  pins.count = 0;
+  const u8* board = p.board;
+  const int king = KingSquare(p, side);
+  const int enemy = side == White ? BlackOffset : 0;
+  const int knight = Knight + enemy, pawn = Pawn + enemy;
+  for (int d : KnightSteps)
+    if (board[king + d] == knight) return true;
+  if (side == White ? board[king - 9] == pawn || board[king - 11] == pawn
+                    : board[king + 9] == pawn || board[king + 11] == pawn)
+    return true;
+  for (int d : KingSteps) {
+    const int s = FirstMan(board, king, d);
+    const int code = board[s];
+    if (code == OffBoard) continue;
+    if ((code < BlackOffset) != (side == White)) { // the opponent's man: a checker when it slides this way
+      if (SliderAlong(code, enemy, d)) return true;
+      continue;
+    }
+    if (SliderAlong(board[FirstMan(board, s, d)], enemy, d)) {
+      pins.square[pins.count] = static_cast<u8>(s);
+      pins.line[pins.count++] = static_cast<signed char>(d);
+    }
+  }
+  return false;
+}
+
 int CountChecksGiven(int side, const Position& p, Move move, u32 moveClass) {
   const u8* board = p.board;
   int offset = side == White ? 0 : BlackOffset;

@@ -25,6 +25,9 @@ struct Pins {
   signed char line[8];
 };
 Pins FindPins(const Position& position, int side);
+// The same in one look from the king, which also sees its checkers: true when the king of
+// `side` is in check (`pins` is then incomplete), false with `pins` found.
+bool FindPinsUnlessChecked(const Position& position, int side, Pins& pins);
 // After the move: the number of checks (0, 1 or 2) it gives to the opponent of `side`.
 int CountChecksGiven(int side, const Position& position, Move move, u32 moveClass);
 

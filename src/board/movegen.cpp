@@ -1,6 +1,7 @@
 #include "board/movegen.h"
 
 #include "board/attacks.h"
+#include "board/legality.h"
 #include "board/tables.h"
 
 namespace kestrin {
@@ -38,17 +39,59 @@ struct Store {
   explicit Store(MoveList& list) : moves(list.moves) {}
   void Quiet(u32 partial, int to) { moves[QuietBase + ++quietCount] = partial + (u32(to) << 8); }
   void Capture(u32 partial, int to) { moves[++captureCount] = partial + (u32(to) << 8); }
+  void EnPassant(u32 partial, int to) { Capture(partial, to); }
+  // The list holds every move as it is; only a counter needs to know whose they are.
+  void Man(int, bool) {}
+  void KingMan() {}
   void Finish(MoveList& list) const {
     list.quietCount = quietCount;
     list.captureCount = captureCount;
   }
 };
 
+// Counts the legal moves of a side not in check instead of listing them: most men move freely,
+// a pinned man only along its pin, the king only onto unattacked squares, and a promotion
+// counts once per piece the pawn can become.
+struct Counter {
+  const Position& p;
+  int side;
+  int king;
+  Pins pins;
+  u64 count = 0;
+  int weight = 1;
+  int pinLine = 0;
+  bool kingMoving = false;
+
+  // `pins` of a side not in check.
+  Counter(const Position& position, int s, const Pins& found)
+      : p(position), side(s), king(KingSquare(position, s)), pins(found) {}
+  void Man(int from, bool promotes) {
+    weight = promotes ? 4 : 1;
+    pinLine = 0;
+    for (int i = 0; i < pins.count; ++i)
+      if (pins.square[i] == from) pinLine = pins.line[i];
+  }
+  void KingMan() {
+    weight = 1;
+    pinLine = 0;
+    kingMoving = true;
+  }
+  void Add(int to) {
+    if (kingMoving) count += IsSquareAttacked(p, to, side) == 0;
+    else if (pinLine == 0 || DirectionOf(king, to) == pinLine) count += weight;
+  }
+  void Quiet(u32, int to) { Add(to); }
+  void Capture(u32, int to) { Add(to); }
+  // The captured pawn leaves a square beside the mover, which no pin found before can see.
+  void EnPassant(u32 partial, int to) { count += IsLegalMove(p, partial + (u32(to) << 8), side); }
+};
+
 template <int Side, bool CapturesOnly>
 struct Routines {
   using C = Colour<Side>;
 
-  static void Steps(Store& out, const u8* board, int from, u32 partial, const int (&steps)[8]) {
+  template <typename Out>
+  static void Steps(Out& out, const u8* board, int from, u32 partial, const int (&steps)[8]) {
     for (int d : steps) {
       int to = from + d, code = board[to];
       if (code == Empty) {
@@ -59,8 +102,8 @@ struct Routines {
     }
   }
 
-  template <int N>
-  static void Slides(Store& out, const u8* board, int from, u32 partial, const int (&rays)[N]) {
+  template <int N, typename Out>
+  static void Slides(Out& out, const u8* board, int from, u32 partial, const int (&rays)[N]) {
     for (int d : rays) {
       int to = from + d;
       for (; board[to] == Empty; to += d)
@@ -69,14 +112,18 @@ struct Routines {
     }
   }
 
-  static void PawnCaptures(Store& out, const Position& p, int from, u32 partial) {
+  template <typename Out>
+  static void PawnCaptures(Out& out, const Position& p, int from, u32 partial) {
     int to = from + C::FirstCapture;
-    if (to == p.epSquare || C::IsEnemy(p.board[to])) out.Capture(partial, to);
+    if (C::IsEnemy(p.board[to])) out.Capture(partial, to);
+    else if (to == p.epSquare) out.EnPassant(partial, to);
     to = from + C::SecondCapture;
-    if (to == p.epSquare || C::IsEnemy(p.board[to])) out.Capture(partial, to);
+    if (C::IsEnemy(p.board[to])) out.Capture(partial, to);
+    else if (to == p.epSquare) out.EnPassant(partial, to);
   }
 
-  static void PawnMoves(Store& out, const Position& p, int from, u32 partial) {
+  template <typename Out>
+  static void PawnMoves(Out& out, const Position& p, int from, u32 partial) {
     const u8* board = p.board;
     if (board[from + C::Forward] == Empty) {
       if (C::OnSeventh(from)) {
@@ -89,7 +136,8 @@ struct Routines {
     PawnCaptures(out, p, from, partial);
   }
 
-  static void ByCode(Store& out, const u8* board, int from, u32 partial) {
+  template <typename Out>
+  static void ByCode(Out& out, const u8* board, int from, u32 partial) {
     switch (board[from] - C::Offset) {
     case Queen: Slides(out, board, from, partial, QueenRays); break;
     case Rook: Slides(out, board, from, partial, RookRays); break;
@@ -99,13 +147,16 @@ struct Routines {
     }
   }
 
-  static void Pieces(Store& out, const Position& p, const u8* list) {
+  template <typename Out>
+  static void Pieces(Out& out, const Position& p, const u8* list) {
     const u8* board = p.board;
     for (int slot = 0; slot < 8; ++slot) {
       int from = list[slot];
       if (from == NoSquare) continue;
       u32 partial = u32(slot) << 16 | u32(from);
-      if (board[from] == C::PawnCode) {
+      const bool pawn = board[from] == C::PawnCode;
+      out.Man(from, pawn && C::OnSeventh(from));
+      if (pawn) {
         if constexpr (CapturesOnly) {
           PawnCaptures(out, p, from, partial);
           if (C::OnSeventh(from) && board[from + C::Forward] == Empty) out.Capture(partial, from + C::Forward);
@@ -120,6 +171,7 @@ struct Routines {
       int from = list[slot];
       if (from == NoSquare) continue;
       u32 partial = u32(slot) << 16 | u32(from);
+      out.Man(from, false);
       if (slot < 10) Steps(out, board, from, partial, KnightTargets);
       else if (slot < 12) Slides(out, board, from, partial, BishopRays);
       else if (slot < 14) Slides(out, board, from, partial, RookRays);
@@ -127,14 +179,16 @@ struct Routines {
     }
   }
 
-  static void KingMoves(Store& out, const Position& p, const u8* list) {
+  template <typename Out>
+  static void KingMoves(Out& out, const Position& p, const u8* list) {
     int from = list[KingSlot];
+    out.KingMan();
     Steps(out, p.board, from, u32(KingSlot) << 16 | u32(from), KingTargets);
   }
 };
 
-template <int Side>
-void Castlings(Store& out, const Position& p) {
+template <int Side, typename Out>
+void Castlings(Out& out, const Position& p) {
   const u8* b = p.board;
   constexpr int o = Side == White ? 0 : BlackOffset;
   constexpr int shift = Side == White ? 0 : -70; // rank 8 squares are 70 below rank 1 squares
@@ -178,7 +232,33 @@ void CaptureGenerator(const Position& p, MoveList& list) {
   out.Finish(list);
 }
 
+template <int Side>
+u64 CountFree(const Position& p, const Pins& pins) {
+  Counter out(p, Side, pins);
+  const u8* pieces = PieceListOf(p, Side);
+  Routines<Side, false>::Pieces(out, p, pieces);
+  Routines<Side, false>::KingMoves(out, p, pieces);
+  Castlings<Side>(out, p);
+  return out.count;
+}
+
 } // namespace
+
+u64 LegalMoveCount(const Position& position) {
+  const int side = position.sideToMove;
+  Pins pins;
+  if (!FindPinsUnlessChecked(position, side, pins))
+    return side == White ? CountFree<White>(position, pins) : CountFree<Black>(position, pins);
+  const CheckState check = FindCheckState(position, side);
+  MoveList list;
+  list.inCheck = check.checkers > 1 ? 2 : 1;
+  GenerateMovesGivenCheck(side, position, list);
+  u64 count = 0;
+  ForEachMove(list, [&](Move m) {
+    if (IsLegalEvasion(position, m, side, check)) count += IsPromotion(position, m) ? 4 : 1;
+  });
+  return count;
+}
 
 void GenerateMoves(int side, const Position& position, MoveList& list) {
   list.inCheck = static_cast<u32>(IsInCheck(side, position));

@@ -31,6 +31,10 @@ void GenerateMovesGivenCheck(int side, const Position& position, MoveList& list)
 // Captures, en-passant captures and promotion pushes; keeps list.inCheck.
 void GenerateCaptures(int side, const Position& position, MoveList& list);
 
+// The number of legal moves of the side to move, a promotion once per piece it can become:
+// counted as they are generated, without a list.
+u64 LegalMoveCount(const Position& position);
+
 // Calls f(move) for every generated move: captures first, then quiet moves.
 template <typename F>
 void ForEachMove(const MoveList& list, F&& f) {

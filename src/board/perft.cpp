@@ -13,19 +13,14 @@ constexpr int PromotionTypes[4] = {Queen, Rook, Bishop, Knight};
 
 u64 Perft(const Position& p, int depth) {
   if (depth <= 0) return 1;
+  if (depth == 1) return LegalMoveCount(p);
   const int side = p.sideToMove;
   MoveList list;
   GenerateMoves(side, p, list);
-  // Legality is decided as the search does, mostly without making the move: the last ply
-  // only counts, the others make just the legal moves.
+  // The last ply only counts; above it legality is decided as the search does, mostly
+  // without making the move, and only the legal moves are made.
   const NodeLegality legal(p, side, list.inCheck != 0);
   u64 total = 0;
-  if (depth == 1) {
-    ForEachMove(list, [&](Move m) {
-      if (legal(m)) total += IsPromotion(p, m) ? 4 : 1;
-    });
-    return total;
-  }
   ForEachMove(list, [&](Move m) {
     if (!legal(m)) return;
     const int kinds = IsPromotion(p, m) ? 4 : 1;
