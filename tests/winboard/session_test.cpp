@@ -147,8 +147,13 @@ TEST(Session, HostileInputIsIgnored) {
 TEST(Session, TerminatedAfterQuitStillSavesTheGame) {
   test::ScratchDirectory scratch;
   test::EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
-  // Busy analysing while the last lines come, so that the signal lands before they are read.
-  for (const char* line : {"xboard", "new", "force", "e2e4", "e7e5", "g1f3", "post", "analyze", "result 1-0 {White mates}",
+  // Started (as an interface waits for the features), then waiting for the analysis to stop
+  // ("force" polls the engine every 50 ms) while the last lines come, so that the signal
+  // lands before they are read.
+  engine.Send("xboard");
+  engine.Send("protover 2");
+  for (std::string line; line != "feature done=1";) ASSERT_TRUE(engine.ReadLine(line));
+  for (const char* line : {"new", "force", "e2e4", "e7e5", "g1f3", "post", "analyze", "force", "result 1-0 {White mates}",
                            "quit"})
     engine.Send(line);
   engine.Signal(SIGTERM);
