@@ -11,9 +11,10 @@
 # KESTRIN_TEST_BUILDS selects builds, e.g. KESTRIN_TEST_BUILDS=release for a quick run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# xboard, Fairy-Max and a virtual display for the match against a real interface; Qt for the
+# xboard, Fairy-Max and a virtual display for the match against a real interface; pgn-extract,
+# a PGN reader of its own, for the games we save; Qt for the
 # window; xdotool, xwd, xclip and Python for driving the real window on the virtual display.
-scripts/deps.sh xboard fairymax polyglot stockfish xvfb xauth qt6-base-dev xdotool x11-apps xclip python3 dpkg-dev
+scripts/deps.sh xboard fairymax polyglot stockfish pgn-extract xvfb xauth qt6-base-dev xdotool x11-apps xclip python3 dpkg-dev
 builds=${KESTRIN_TEST_BUILDS:-release asan tsan}
 jobs=$(nproc)
 for kind in $builds; do

@@ -77,15 +77,15 @@ void ClearPosition(Position& p) {
   EmptyBoard(p);
 }
 
-void PlacePiece(Position& p, int file, int row, int code) {
-  if (file < 0 || file > 7 || row < 0 || row > 7) return;
+bool PlacePiece(Position& p, int file, int row, int code) {
+  if (file < 0 || file > 7 || row < 0 || row > 7) return false;
   int s = SquareOf(file, row);
-  if (p.board[s] != Empty) return;
+  if (p.board[s] != Empty) return false;
   const bool white = code >= WhitePawn && code <= WhiteKing;
   const bool black = code >= BlackPawn && code <= BlackKing;
   // Anything but one of the twelve men would stand on the board without a slot, where the
   // generators and the evaluation take every code for a man.
-  if (!white && !black) return;
+  if (!white && !black) return false;
   u8* list = white ? p.whitePieceList : p.blackPieceList;
   const int type = code & 7;
   int slot = -1;
@@ -94,13 +94,12 @@ void PlacePiece(Position& p, int file, int row, int code) {
   case Knight: slot = FreeSlot(list, 8, 9); break;
   case Bishop: slot = FreeSlot(list, 10, 11); break;
   case Rook: slot = FreeSlot(list, 12, 13); break;
-  case Queen:
-    slot = FreeSlot(list, 14, 14);
-    if (slot < 0) slot = FreeSlot(list, 0, 7);
-    break;
+  case Queen: slot = FreeSlot(list, 14, 14); break;
   case King: slot = FreeSlot(list, 15, 15); break;
   }
-  if (slot < 0) return;
+  // A piece beyond its own slots stands where a promoted pawn would: in a free pawn slot.
+  if (slot < 0 && type != Pawn && type != King) slot = FreeSlot(list, 0, 7);
+  if (slot < 0) return false;
   list[slot] = static_cast<u8>(s);
   if (type == Pawn) {
     ++(white ? p.whitePawns : p.blackPawns);
@@ -110,6 +109,7 @@ void PlacePiece(Position& p, int file, int row, int code) {
   }
   p.board[s] = static_cast<u8>(code);
   RecomputeScores(p);
+  return true;
 }
 
 u32 PawnKeyOf(const Position& p) {

@@ -58,9 +58,11 @@ inline int Opponent(int side) { return 3 - side; }
 
 void SetStartPosition(Position& position);
 void ClearPosition(Position& position);
-// Puts a man on (file 0..7, row 0..7 from the top); does nothing on an occupied square, for a
-// code that is not one of the twelve men, or when the man's side has no free slot for it.
-void PlacePiece(Position& position, int file, int row, int code);
+// Puts a man on (file 0..7, row 0..7 from the top): in its own slot, or a piece beyond its
+// own slots (a third rook, a second queen) in a free pawn slot as a promotion leaves it.
+// Returns false, changing nothing, on an occupied square, for a code that is not one of the
+// twelve men, or when the man's side has no free slot for it.
+bool PlacePiece(Position& position, int file, int row, int code);
 // The pawn key from scratch: the sum of the pawn-key values of the pawns on the board (a
 // promoted man in a pawn slot is no pawn). MakeMove keeps the field up to date.
 u32 PawnKeyOf(const Position& position);

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 
+#include "board/gameend.h"
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/pgn.h"
@@ -68,7 +69,12 @@ int PasteFromClipboard(int positionFlag) {
   return 1;
 }
 
-int CopyGameState() { return SavePgnGame(0, ClipboardGameFile, 0); }
+// A game that is over goes with its result: "*" after a mate is a contradiction other
+// programs refuse or warn about.
+int CopyGameState() {
+  const int state = gameState;
+  return SavePgnGame(state >= WhiteWon && state <= GameDrawn ? state : 0, ClipboardGameFile, 0);
+}
 
 int PasteGameState() {
   if (!SavePgnGame(0, UndoPasteGameFile, 0)) return 0;

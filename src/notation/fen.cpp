@@ -1,8 +1,10 @@
 #include "notation/fen.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "board/attacks.h"
+#include "board/tables.h"
 #include "notation/history.h"
 #include "notation/newgame.h"
 #include "notation/transcript.h"
@@ -38,18 +40,38 @@ struct Fields {
   }
 };
 
-// The en-passant square counts only when the side to move has a pawn beside the pawn that
-// just made its double step, the same rule MakeMove uses when it records one.
+// Whether the side to move has a pawn beside the pawn that passed over `ep` on its double
+// step: the same rule MakeMove uses when it records an en-passant square.
+bool EnPassantPossible(const Position& p, int ep) {
+  const bool whiteToMove = p.sideToMove == White;
+  if (RankOf[ep] != (whiteToMove ? 6 : 3)) return false;
+  const int pawnSquare = whiteToMove ? ep + 10 : ep - 10;
+  const int origin = whiteToMove ? ep - 10 : ep + 10;
+  const int enemyPawn = whiteToMove ? BlackPawn : WhitePawn, ownPawn = whiteToMove ? WhitePawn : BlackPawn;
+  if (p.board[ep] != Empty || p.board[origin] != Empty || p.board[pawnSquare] != enemyPawn) return false;
+  return p.board[pawnSquare - 1] == ownPawn || p.board[pawnSquare + 1] == ownPawn;
+}
+
 void ReadEnPassant(Position& p, const char* field, std::size_t size) {
-  if (size != 2 || field[0] < 'a' || field[0] > 'h') return;
-  bool whiteToMove = p.sideToMove == White;
-  if (field[1] != (whiteToMove ? '6' : '3')) return;
-  int ep = SquareAt(field[0] - 'a', field[1] - '0');
-  int pawnSquare = whiteToMove ? ep + 10 : ep - 10;
-  int origin = whiteToMove ? ep - 10 : ep + 10;
-  int enemyPawn = whiteToMove ? BlackPawn : WhitePawn, ownPawn = whiteToMove ? WhitePawn : BlackPawn;
-  if (p.board[ep] != Empty || p.board[origin] != Empty || p.board[pawnSquare] != enemyPawn) return;
-  if (p.board[pawnSquare - 1] == ownPawn || p.board[pawnSquare + 1] == ownPawn) p.epSquare = static_cast<u8>(ep);
+  if (size != 2 || field[0] < 'a' || field[0] > 'h' || field[1] < '1' || field[1] > '8') return;
+  const int ep = SquareAt(field[0] - 'a', field[1] - '0');
+  if (EnPassantPossible(p, ep)) p.epSquare = static_cast<u8>(ep);
+}
+
+// The castling state of `side` without the rights whose king or rook is not on its square:
+// such a right can never be used, and other programs refuse a FEN that claims it.
+int UsableCastleState(const Position& p, int side) {
+  int state = p.castleState[side - 1];
+  if (state >= CastleNone) return state;
+  const int shift = side == White ? 0 : -70, own = side == White ? 0 : BlackOffset;
+  if (p.board[E1 + shift] != King + own) return CastleNone;
+  if (p.board[H1 + shift] != Rook + own) state |= 2; // the king side is gone
+  if (p.board[A1 + shift] != Rook + own) state |= 1; // the queen side is gone
+  return state;
+}
+
+void Append(char* buffer, int& n, const char* text) {
+  while (*text) buffer[n++] = *text++;
 }
 
 } // namespace
@@ -74,18 +96,27 @@ int PositionToFen(char* buffer, const Position& p) {
   buffer[n++] = ' ';
   buffer[n++] = p.sideToMove == White ? 'w' : 'b';
   buffer[n++] = ' ';
-  int w = p.castleState[0], b = p.castleState[1];
+  const int w = UsableCastleState(p, White), b = UsableCastleState(p, Black);
   if (w >= CastleNone && b >= CastleNone) {
     buffer[n++] = '-';
   } else {
-    static const char* const whiteParts[5] = {"KQ", "K", "Q", "", ""};
-    static const char* const blackParts[5] = {"kq", "k", "q", "", ""};
-    for (const char* s = whiteParts[w > 4 ? 4 : w]; *s; ++s) buffer[n++] = *s;
-    for (const char* s = blackParts[b > 4 ? 4 : b]; *s; ++s) buffer[n++] = *s;
+    static const char* const whiteParts[4] = {"KQ", "K", "Q", ""};
+    static const char* const blackParts[4] = {"kq", "k", "q", ""};
+    Append(buffer, n, whiteParts[w > 3 ? 3 : w]);
+    Append(buffer, n, blackParts[b > 3 ? 3 : b]);
   }
   buffer[n++] = ' ';
-  buffer[n++] = '-';
-  buffer[n] = 0;
+  const int ep = p.epSquare;
+  if (ep >= A8 && ep <= H1 && FileOf[ep] != 0 && EnPassantPossible(p, ep)) {
+    buffer[n++] = static_cast<char>('a' + FileOf[ep] - 1);
+    buffer[n++] = static_cast<char>('0' + RankOf[ep]);
+  } else {
+    buffer[n++] = '-';
+  }
+  // The clocks count from the position the game was set up in: the plies since the last
+  // capture or pawn move, and the move number (ply 1 and 2 are move 1).
+  const int quiet = p.plyCount > p.irreversiblePly ? p.plyCount - p.irreversiblePly : 0;
+  n += std::snprintf(buffer + n, FenBufferSize - static_cast<std::size_t>(n), " %d %d", quiet, (p.plyCount + 1) / 2);
   return n;
 }
 
@@ -99,7 +130,9 @@ bool ReadFen(const char* text, std::size_t length, Position& out) {
     if (c >= '1' && c <= '8') {
       s += c - '0';
     } else if (int code = CodeOfLetter(c)) {
-      PlacePiece(p, s % 8, s / 8, code);
+      // A man the position cannot hold (a seventeenth, a ninth pawn, a second king) makes
+      // the text no position of ours; leaving it out would set up another game.
+      if (!PlacePiece(p, s % 8, s / 8, code)) return false;
       ++s;
     } else if (c == '/' && s % 8 != 0) {
       s = (s / 8 + 1) * 8;
@@ -118,6 +151,7 @@ bool ReadFen(const char* text, std::size_t length, Position& out) {
   if (!found || size != 1 || (field[0] != 'w' && field[0] != 'b')) return false;
   p.sideToMove = field[0] == 'w' ? White : Black;
   if (p.sideToMove == Black) p.plyCount = 2;
+  p.irreversiblePly = p.plyCount; // the fifty-move count starts with the set-up
   p.castleState[0] = p.castleState[1] = CastleNone;
   if (fields.Next(field, size)) {
     for (std::size_t k = 0; k < size && field[k] != '-'; ++k) {
@@ -132,6 +166,7 @@ bool ReadFen(const char* text, std::size_t length, Position& out) {
     if (fields.Next(field, size)) ReadEnPassant(p, field, size);
   }
   if (p.whitePieceList[KingSlot] == NoSquare || p.blackPieceList[KingSlot] == NoSquare) return false;
+  for (int side : {White, Black}) p.castleState[side - 1] = static_cast<u8>(UsableCastleState(p, side));
   out = p;
   return true;
 }

@@ -14,6 +14,7 @@
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/regularfile.h"
+#include "notation/san.h"
 #include "notation/safewrite.h"
 #include "notation/transcript.h"
 #include "platform/frontend.h"
@@ -38,6 +39,9 @@ const char* ResultText(int code) {
   default: return "*";
   }
 }
+
+// Move-text lines stay below 80 characters, as other readers require.
+constexpr std::size_t PgnLineWidth = 79;
 
 bool IsInitialArray(const Position& position) {
   Position initial;
@@ -67,6 +71,43 @@ void AppendTag(std::string& out, const char* name, const std::string& value) {
   out += "\"]\n";
 }
 
+// A name as a tag value: without the blanks around it (the engine's own name ends in one).
+std::string Trimmed(const std::string& name) {
+  const std::size_t first = name.find_first_not_of(' '), last = name.find_last_not_of(' ');
+  return first == std::string::npos ? std::string() : name.substr(first, last - first + 1);
+}
+
+// The recorded moves in standard text with their numbers, then the result; lines stay below
+// 80 characters. A record text that no longer fits the game ends the moves there.
+std::string ExportMoveText(const GameHistory& record, const Position& start, const char* result, int& plies) {
+  std::vector<std::string> words;
+  Position p = start;
+  plies = 0;
+  for (int ply = 1; ply <= HistoryCount(&record); ++ply) {
+    const std::string_view text = PlyText(record, ply);
+    if (ply == 1 && text.empty()) continue; // a game begun with Black to move
+    const int number = (p.plyCount + 1) / 2;
+    const bool white = p.sideToMove == White;
+    std::string san;
+    if (!StandardTextOfRecorded(text, p, san)) break;
+    if (white) words.push_back(std::to_string(number) + ".");
+    else if (plies == 0) words.push_back(std::to_string(number) + "...");
+    words.push_back(san);
+    ++plies;
+  }
+  words.emplace_back(result);
+  std::string out, line;
+  for (const std::string& word : words) {
+    if (!line.empty() && line.size() + 1 + word.size() > PgnLineWidth) {
+      out += line + '\n';
+      line.clear();
+    }
+    if (!line.empty()) line += ' ';
+    line += word;
+  }
+  return out + line + '\n';
+}
+
 std::string GameText(int resultCode, const PgnPlayers& players) {
   std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -89,10 +130,19 @@ std::string GameText(int resultCode, const PgnPlayers& players) {
     default: white = black = PgnEngineName; break;
     }
   }
+  white = Trimmed(white);
+  black = Trimmed(black);
 
+  // The seven tags every reader expects, in their order, with "?" for what is not known.
+  const char* result = ResultText(resultCode);
   std::string text;
-  text += players.netGame ? "[Event \"Net Game\"]\n" : "[Event \"Kestrin Chess Game\"]\n";
-  AppendFormat(text, "[Date \"%d/%d/%d\"]\n", local.tm_mon + 1, local.tm_mday, local.tm_year + 1900);
+  AppendTag(text, "Event", players.netGame ? "Net Game" : "Kestrin Chess Game");
+  AppendTag(text, "Site", "?");
+  AppendFormat(text, "[Date \"%04d.%02d.%02d\"]\n", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+  AppendTag(text, "Round", "?");
+  AppendTag(text, "White", white.empty() ? "?" : white);
+  AppendTag(text, "Black", black.empty() ? "?" : black);
+  AppendTag(text, "Result", result);
   AppendFormat(text, "[Time \"%.2d:%.2d:%.2d\"]\n", local.tm_hour, local.tm_min, local.tm_sec);
   if (players.netGame) {
     AppendFormat(text, "[TimeControl \"%d+%d\"]\n", players.netMinutes * 60, players.netSeconds);
@@ -100,12 +150,13 @@ std::string GameText(int resultCode, const PgnPlayers& players) {
     AppendFormat(text, "[TimeControl \"%d+%d\"]\n", players.timeMinutes * 60 + players.timeSeconds,
                  players.timeIncrement);
   }
-  AppendFormat(text, "[Current Ply \"%d\"]\n", static_cast<int>(gamePosition.plyCount));
-  AppendTag(text, "White", white);
-  AppendTag(text, "Black", black);
-  if (blackElo) AppendFormat(text, "[BlackElo \"%d\"]\n", blackElo);
   if (whiteElo) AppendFormat(text, "[WhiteElo \"%d\"]\n", whiteElo);
-  AppendTag(text, "Result", ResultText(resultCode));
+  if (blackElo) AppendFormat(text, "[BlackElo \"%d\"]\n", blackElo);
+  int plies = 0;
+  const std::string moves = ExportMoveText(gameHistory, startPosition, result, plies);
+  AppendFormat(text, "[PlyCount \"%d\"]\n", plies);
+  // The ply the board shows; the game may go on beyond it.
+  AppendFormat(text, "[CurrentPly \"%d\"]\n", static_cast<int>(gamePosition.plyCount));
   if (!IsInitialArray(startPosition)) {
     char fen[FenBufferSize];
     PositionToFen(fen, startPosition);
@@ -113,9 +164,8 @@ std::string GameText(int resultCode, const PgnPlayers& players) {
     text += "[SetUp \"1\"]\n";
   }
   text += '\n';
-
-  text += RecordMoveText(gameHistory);
-  text += "\n\n";
+  text += moves;
+  text += '\n';
   return text;
 }
 
@@ -226,7 +276,7 @@ void ReadTags(const char* line, PgnGameInfo& info) {
     else if (name == "Event") CopyField(value, info.event, sizeof info.event);
     else if (name == "TimeControl") CopyField(value, info.timeControl, sizeof info.timeControl);
     else if (name == "FEN") CopyField(value, info.fen, sizeof info.fen);
-    else if (name == "Current Ply") {
+    else if (name == "CurrentPly" || name == "Current Ply") { // the second as older versions wrote it
       char* end = nullptr;
       const long ply = std::strtol(value.c_str(), &end, 10);
       if (end != value.c_str() && *end == '\0')

@@ -51,9 +51,10 @@ struct PgnPlayers {
 // (a network game fills in its own names and time control).
 PgnPlayers CurrentPgnPlayers();
 
-// Writes the game in progress (main record, startPosition, game position's ply) with the result
-// of `resultCode` (1 "1-0", 2 "0-1", 3 "1/2-1/2", else "*"). `append` 1 adds it to the end of
-// the file; otherwise the file is replaced whole. Returns 1, or 0 after saying why not.
+// Writes the game in progress (main record, startPosition, game position's ply) in the form
+// every PGN reader takes: the seven standard tags first, standard move text ending in the
+// result of `resultCode` (1 "1-0", 2 "0-1", 3 "1/2-1/2", else "*"). `append` 1 adds it to the
+// end of the file; otherwise the file is replaced whole. Returns 1, or 0 after saying why not.
 int SavePgnGame(int resultCode, const char* fileName, int append, const PgnPlayers& players);
 // The same with CurrentPgnPlayers().
 int SavePgnGame(int resultCode, const char* fileName, int append);

@@ -5,49 +5,48 @@
 #include "board/attacks.h"
 #include "board/gameend.h"
 #include "board/legality.h"
+#include "board/makemove.h"
+#include "board/moveentry.h"
 #include "board/movegen.h"
 #include "board/tables.h"
+#include "notation/movetext.h"
 
 namespace kestrin {
 
 namespace {
 
-constexpr const char* Letters = "..pBNRQK";
+constexpr const char* PieceLetters = "..pBNRQK";
 
 std::string SquareText(int square) {
   return {static_cast<char>('a' + FileOf[square] - 1), static_cast<char>('0' + RankOf[square])};
 }
 
-bool ReachesLastRank(const Position& position, Move move) {
-  return !IsCastling(move) && (position.board[MoveFrom(move)] & 7) == Pawn && RankOf[MoveTo(move)] % 7 == 1;
-}
-
 } // namespace
 
-std::string SanText(const Position& before, Move move, int promotionType) {
-  const int side = before.sideToMove;
+std::string StandardMoveText(const Position& before, Move move, int promotionType) {
   std::string text;
+  const int from = MoveFrom(move), to = MoveTo(move);
   if (IsCastling(move)) {
-    text = MoveFrom(move) == CastleWhiteShort || MoveFrom(move) == CastleBlackShort ? "O-O" : "O-O-O";
+    text = from == CastleWhiteShort || from == CastleBlackShort ? "O-O" : "O-O-O";
   } else {
-    const int from = MoveFrom(move), to = MoveTo(move), type = before.board[from] & 7;
-    const bool capture = before.board[to] != Empty || (type == Pawn && FileOf[from] != FileOf[to]);
+    const int type = before.board[from] & 7;
+    const bool capture = before.board[to] != Empty || IsEnPassantCapture(before, move);
     if (type == Pawn) {
       if (capture) text += static_cast<char>('a' + FileOf[from] - 1);
     } else {
-      text += Letters[type];
-      // Another man of the same kind that can go there too: the file tells them apart,
-      // else the rank, else both.
+      text += PieceLetters[type];
+      // Another man of the same kind that can go there legally: name the file, else the
+      // rank, else both.
       bool rival = false, sameFile = false, sameRank = false;
       MoveList list;
-      GenerateMoves(side, before, list);
+      GenerateMoves(before.sideToMove, before, list);
       ForEachMove(list, [&](Move other) {
-        const int f = MoveFrom(other);
-        if (IsCastling(other) || f == from || MoveTo(other) != to || (before.board[f] & 7) != type) return;
-        if (!IsLegalMove(before, other, side)) return;
+        const int at = MoveFrom(other);
+        if (IsCastling(other) || at == from || MoveTo(other) != to || (before.board[at] & 7) != type) return;
+        if (!IsLegalMove(before, other, before.sideToMove)) return;
         rival = true;
-        sameFile |= FileOf[f] == FileOf[from];
-        sameRank |= RankOf[f] == RankOf[from];
+        sameFile |= FileOf[at] == FileOf[from];
+        sameRank |= RankOf[at] == RankOf[from];
       });
       if (rival && !sameFile) text += static_cast<char>('a' + FileOf[from] - 1);
       else if (rival && !sameRank) text += static_cast<char>('0' + RankOf[from]);
@@ -55,29 +54,56 @@ std::string SanText(const Position& before, Move move, int promotionType) {
     }
     if (capture) text += 'x';
     text += SquareText(to);
-    if (ReachesLastRank(before, move)) text += std::string("=") + Letters[promotionType];
+    if (IsPromotion(before, move)) {
+      text += '=';
+      text += PieceLetters[promotionType >= Bishop && promotionType <= Queen ? promotionType : Queen];
+    }
   }
   Position after;
-  if (!TryMove(before, move, side, after, promotionType)) return text;
-  const int opponent = side == White ? Black : White;
-  if (IsInCheck(opponent, after)) text += MateStatus(after, opponent) == Checkmated ? "#" : "+";
+  if (TryMove(before, move, before.sideToMove, after, promotionType)) {
+    const int opponent = Opponent(before.sideToMove);
+    if (IsInCheck(opponent, after)) text += MateStatus(after, opponent) == Checkmated ? '#' : '+';
+  }
   return text;
 }
 
 std::string SanOfPlayed(const Position& before, const Position& after) {
-  const int side = before.sideToMove;
   MoveList list;
-  GenerateMoves(side, before, list);
+  GenerateMoves(before.sideToMove, before, list);
   std::string found;
   ForEachMove(list, [&](Move move) {
     if (!found.empty()) return;
-    const bool promotes = ReachesLastRank(before, move);
-    for (int type = promotes ? Bishop : Queen; type <= Queen && found.empty(); ++type) {
+    for (int type = IsPromotion(before, move) ? Bishop : Queen; type <= Queen && found.empty(); ++type) {
       Position tried;
-      if (TryMove(before, move, side, tried, type) && std::memcmp(tried.board, after.board, sizeof tried.board) == 0)
-        found = SanText(before, move, type);
+      if (TryMove(before, move, before.sideToMove, tried, type) &&
+          std::memcmp(tried.board, after.board, sizeof tried.board) == 0)
+        found = StandardMoveText(before, move, type);
     }
   });
+  return found;
+}
+
+bool StandardTextOfRecorded(std::string_view text, Position& position, std::string& standard) {
+  // The reader leaves its promotion choice behind; the player's own stays as it was.
+  const int choice = PromotionChoice.load();
+  Position after = position;
+  const int played = PlayMoveText(text, after, 0, nullptr);
+  PromotionChoice = choice;
+  if (!played) return false;
+  // The legal move that gives the same board, with the piece the pawn became.
+  MoveList list;
+  GenerateMoves(position.sideToMove, position, list);
+  bool found = false;
+  ForEachMove(list, [&](Move move) {
+    if (found) return;
+    const int promotion = IsPromotion(position, move) ? after.board[MoveTo(move)] & 7 : Queen;
+    Position candidate;
+    if (!TryMove(position, move, position.sideToMove, candidate, promotion)) return;
+    if (std::memcmp(candidate.board, after.board, sizeof after.board) != 0) return;
+    standard = StandardMoveText(position, move, promotion);
+    found = true;
+  });
+  if (found) position = after;
   return found;
 }
 

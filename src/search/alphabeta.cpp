@@ -142,6 +142,7 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
     }
     // In check the ordered list holds only legal moves.
     if (!inCheck && !IsLegalGenerated(pos, m, side, false)) continue;
+    if (p == 1 && !RootMoveAllowed(m)) continue; // "go searchmoves"
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);
     node.lastMoveClass = moveClass;

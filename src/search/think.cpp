@@ -31,6 +31,9 @@ namespace kestrin {
 namespace {
 
 constexpr int MaxFullWidthPly = 46;
+// A single legal move is searched this deep before it is played: enough to see a mate that
+// follows it, and cheap with one move at the root.
+constexpr int SingleMoveDepth = 5;
 constexpr int BookPlyLimit = 70;
 constexpr int NoBookMove = -30000;
 constexpr u32 MinClockCheckNodes = 1000, MaxClockCheckNodes = 100000;
@@ -59,7 +62,7 @@ bool FirstLegalMove(const Position& position, Move& found) {
   GenerateMoves(position.sideToMove, position, list);
   bool any = false;
   ForEachMove(list, [&](Move m) {
-    if (!any && IsLegalMove(position, m, position.sideToMove)) {
+    if (!any && RootMoveAllowed(m) && IsLegalMove(position, m, position.sideToMove)) {
       found = m;
       any = true;
     }
@@ -73,6 +76,13 @@ void WaitOutTargetTime() {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
+} // namespace
+
+RootMoveFilter rootMoveFilter;
+
+namespace {
+// The depth of the iteration whose first root move was searched last (engine thread only).
+int scoredDepth = 0;
 } // namespace
 
 long long ElapsedHundredths() { return (ClockMilliseconds() - search.searchStart) / 10; }
@@ -183,6 +193,7 @@ void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove) {
   const bool newBest = depth >= 6 && std::abs(bestSoFar) < 19000 && bestMove != search.rootBestMove;
   if ((depth > 3 && firstDone) || newBest)
     PostThinking(depth, bestSoFar, ElapsedHundredths(), search.nodeCount, true, false, false);
+  if (firstDone) scoredDepth = depth;
   if (depth >= 5 && firstDone) search.firstMoveSeconds = (ClockMilliseconds() - search.iterationStart) * 0.001f;
   search.rootScore = bestSoFar;
   if (bestMove != NoMove16) search.rootBestMove = bestMove;
@@ -216,11 +227,13 @@ int Think(Position& position, int mode, int maxDepth) {
   int bookValue = NoBookMove;
   // The book is for moves to play now. A ponder search must not take one: it would be
   // recorded before the opponent has made the predicted move.
-  if (mode == ThinkPlay && search.work.plyCount < BookPlyLimit) {
+  // Nor one outside the moves the think is restricted to.
+  if (mode == ThinkPlay && search.work.plyCount < BookPlyLimit && rootMoveFilter.count == 0) {
     std::lock_guard<std::mutex> lock(GameMutex());
     bookValue = ChooseBookMove(search.work);
   }
   bool played = bookValue != NoBookMove;
+  bool stoppedInside = false;
   if (played) {
     search.previousScore = 10 * bookValue;
     search.iterationDepth = 1;
@@ -233,6 +246,8 @@ int Think(Position& position, int mode, int maxDepth) {
     ClearHistoryTables();
     PrepareSearch(search.work);
     const Position root = search.work;
+    bool aborted = false;
+    scoredDepth = 0;
     while (search.iterationDepth <= maxDepth) {
       StartIteration(root);
       const int depth = search.iterationDepth;
@@ -245,15 +260,19 @@ int Think(Position& position, int mode, int maxDepth) {
       search.iterationDepth = depth + 1;
       if (v == AbortScore) {
         search.iterationDepth = depth;
+        aborted = true;
         break;
       }
       search.previousScore = v;
       if (std::abs(v) >= 9996 - depth) break;
-      if (search.rootMoveCount == 1) break; // a single legal move
+      if (search.rootMoveCount == 1 && depth >= SingleMoveDepth) break; // a single legal move
       if (search.iterationDepth >= 5 && EngineMode == 0 &&
           1.1 * search.firstMoveSeconds > search.targetSeconds - ElapsedSeconds())
         break;
     }
+    // The score reported last is that of the iteration the move comes from: one stopped after
+    // its first root move was searched counts with its own depth, which was reported already.
+    stoppedInside = aborted && scoredDepth == search.iterationDepth;
     if (std::abs(search.rootScore) < 9999) search.previousScore = search.rootScore;
     if (AbortFlag == 3) return 0;
     search.work = root;
@@ -289,8 +308,8 @@ int Think(Position& position, int mode, int maxDepth) {
     }
     if (WinboardMode) {
       ReadyEvent.Reset();
-      PostThinking(search.iterationDepth - 1, search.previousScore, ElapsedHundredths(), search.nodeCount, true,
-                   false, false);
+      PostThinking(search.iterationDepth - (stoppedInside ? 0 : 1), search.previousScore, ElapsedHundredths(),
+                   search.nodeCount, true, false, false);
       {
         std::lock_guard<std::mutex> lock(GameMutex());
         position = search.work;

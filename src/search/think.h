@@ -30,6 +30,21 @@ void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove);
 // the reading that ends the think comes soon after the target.
 u32 ClockCheckNodes();
 
+// The root moves a think may choose from ("go searchmoves"); with none given, every move.
+constexpr int MaxRootFilterMoves = 150;
+struct RootMoveFilter {
+  int count = 0;
+  Move moves[MaxRootFilterMoves];
+};
+// Set by a front end while the engine is idle, read by the think it then starts.
+extern RootMoveFilter rootMoveFilter;
+inline bool RootMoveAllowed(Move move) {
+  if (rootMoveFilter.count == 0) return true;
+  for (int i = 0; i < rootMoveFilter.count; ++i)
+    if (rootMoveFilter.moves[i] == move) return true;
+  return false;
+}
+
 // Hundredths of a second since the think started.
 long long ElapsedHundredths();
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "search/limits.h"
+#include "uci/coordinates.h"
 #include "search/searchstate.h"
 #include "search/think.h"
 
@@ -53,6 +54,18 @@ GoCommand ReadGoCommand(std::string_view arguments) {
   for (std::string_view word = next(); !word.empty(); word = next()) {
     if (word == "infinite") go.infinite = true;
     if (word == "ponder") go.ponder = true;
+    if (word == "searchmoves") {
+      // The moves run up to the next word that is no move.
+      CoordinateMove move;
+      for (;;) {
+        const std::string_view saved = rest, text = next();
+        if (!ReadCoordinateMove(text, move)) {
+          rest = saved;
+          break;
+        }
+        go.searchMoves.emplace_back(text);
+      }
+    }
     for (const Field& field : fields) {
       if (word != field.word) continue;
       const std::string_view saved = rest;

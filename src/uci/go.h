@@ -1,7 +1,9 @@
 // The "go" command: what it asks for, and the depth, node and time limits it sets.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "board/types.h"
 
@@ -16,6 +18,7 @@ struct GoCommand {
   long long moveTime = -1;              // milliseconds for this move; -1 not given
   bool infinite = false;
   bool ponder = false;
+  std::vector<std::string> searchMoves; // the root moves to choose from; empty: all
 };
 
 // Reads the words after "go"; unknown words and numbers that are missing or not numbers are

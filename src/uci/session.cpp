@@ -1,5 +1,6 @@
 #include "uci/session.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "search/limits.h"
 #include "search/output.h"
 #include "search/searchstate.h"
+#include "search/think.h"
 #include "uci/coordinates.h"
 #include "uci/go.h"
 #include "uci/options.h"
@@ -49,6 +51,8 @@ Search current;
 // game, and a "go" without a new "position" searches the host's position again.
 PositionCommand hostCommand;
 Position hostPosition;
+// The host's last position was refused: a "go" gets no move from another position.
+bool hostPositionRefused = false;
 std::mutex stateMutex;
 std::condition_variable answered;
 
@@ -107,9 +111,9 @@ void EngineThought(std::string_view line) {
   unsigned nodes = 0;
   if (std::sscanf(std::string(line).c_str(), "%d %d %lu %u", &depth, &score, &hundredths, &nodes) != 4 || depth < 1)
     return;
-  // The thinking line may show Black's point of view; the score goes back to White's.
+  // The thinking line gives the engine's point of view; the score goes back to White's.
   const int side = search.rootSide;
-  if (side == Black && !EvalsFromWhitePov) score = -score;
+  if (side == Black) score = -score;
   const u32* row = search.pvTable[1];
   const long long milliseconds = ClockMilliseconds() - search.searchStart;
   UciSend(InfoLine(depth, score, side, nodes, milliseconds,
@@ -162,6 +166,10 @@ void PonderHit() {
 void Go(std::string_view arguments) {
   FinishSearch();
   const GoCommand go = ReadGoCommand(arguments);
+  if (hostPositionRefused) {
+    UciSend("bestmove 0000");
+    return;
+  }
   if (const Position game = GameCopy(); std::memcmp(&hostPosition, &game, sizeof(Position)) != 0)
     SetUpPosition(hostCommand);
   const Position now = GameCopy();
@@ -169,6 +177,17 @@ void Go(std::string_view arguments) {
   if (IsInCheck(Opponent(now.sideToMove), now) || MateStatus(now, now.sideToMove) != HasLegalMove) {
     UciSend("bestmove 0000");
     return;
+  }
+  // "searchmoves": the legal ones among them; none legal leaves the choice free.
+  rootMoveFilter.count = 0;
+  for (const std::string& text : go.searchMoves) {
+    CoordinateMove wanted;
+    Move move;
+    if (ReadCoordinateMove(text, wanted) && FindLegalMove(now, wanted, move) &&
+        rootMoveFilter.count < MaxRootFilterMoves &&
+        std::find(rootMoveFilter.moves, rootMoveFilter.moves + rootMoveFilter.count, move) ==
+            rootMoveFilter.moves + rootMoveFilter.count)
+      rootMoveFilter.moves[rootMoveFilter.count++] = move;
   }
   SetSearchLimits(go, DefaultDepth);
   const MoveTime time = TimeForMove(go, now.sideToMove, now.plyCount);
@@ -193,6 +212,7 @@ void SetPosition(std::string_view arguments) {
   if (!command.understood) return;
   HumanSide = 3; // the moves are the host's: the engine stays still
   const SetUpOutcome outcome = SetUpPosition(command);
+  hostPositionRefused = outcome.fenRefused;
   if (!outcome.fenRefused) RememberHostPosition(command);
   if (outcome.fenRefused) UciSend("info string not a valid position: " + command.fen + "; the position is unchanged");
   if (!outcome.illegalMove.empty())
@@ -217,6 +237,7 @@ bool UciCommand(std::string_view line) {
   else if (word == "ucinewgame") {
     FinishSearch();
     NewGame(false);
+    hostPositionRefused = false;
     RememberHostPosition(ReadPositionCommand("startpos"));
   } else if (word == "position") SetPosition(arguments);
   else if (word == "go") Go(arguments);

@@ -22,6 +22,9 @@ DrawState drawState;
 
 namespace {
 
+// What the engine reports after a game-ending draw instead of a score.
+constexpr int DrawnGameScore = 10000;
+
 std::atomic<ProtocolWriter> writer{nullptr};
 std::mutex outputMutex;
 
@@ -47,7 +50,8 @@ void SendLine(std::string_view line) {
 }
 
 void SendFeatures() {
-  SendFormatted("feature myname=\"%s\" name=1 setboard=1 ping=1\n", EngineName);
+  // sigterm=0: the interface ends us with "quit" alone, and the game it then saves is complete.
+  SendFormatted("feature myname=\"%s\" name=1 setboard=1 ping=1 sigterm=0\n", EngineName);
   SendLine("feature done=1\n");
 }
 
@@ -57,7 +61,10 @@ void PostThinking(int depth, int score, long long hundredths, u32 nodes, bool wi
   std::string text;
   if (firstMoveOnly) text = PvEntryText(1, 0) + "{++}";
   else if (withPv) text = PvText(0);
-  if (search.rootSide == Black && !EvalsFromWhitePov) score = -score;
+  // The protocol gives scores from the engine's side, the side to move at the root (the
+  // window's choice of White's point of view is for the window); a game-ending draw is 0.
+  if (std::abs(score) >= DrawnGameScore) score = 0;
+  if (search.rootSide == Black) score = -score;
   SendFormatted("%d %d %lu %u %s\n", depth, score, static_cast<unsigned long>(hundredths), nodes, text.c_str());
   SendStat01(withStat ? 1 : 0);
 }

@@ -1,9 +1,14 @@
 #include "winboard/protocol.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include "board/gameend.h"
 #include "notation/fen.h"
@@ -34,6 +39,13 @@ constexpr float MaxClockHundredths = MaxClockSeconds * 100.0f;
 constexpr long MaxMovesPerControl = 10000;
 
 WinboardClock loop;
+// A "setboard" refused: no move is made and no analysis runs until a good position arrives.
+bool positionRefused = false;
+// The engine's side in the game (HumanSide 1 or 2) from before a "force", so that a game
+// saved after it still names the players as they played.
+int playingSide = 1;
+// Written by the SIGTERM handler: the command loop then reads what has already come and ends.
+int terminatePipe[2] = {-1, -1};
 
 std::string_view FirstWord(std::string_view line) {
   std::size_t start = line.find_first_not_of(" \t");
@@ -100,10 +112,11 @@ void StopAnalysisForChange() {
 }
 
 void ResumeAnalysis() {
-  if (WinboardAnalysing) StartAnalysis();
+  if (WinboardAnalysing && !positionRefused) StartAnalysis();
 }
 
 void PlayOpponentMove(std::string_view text) {
+  if (positionRefused) return;
   gameState = GameInProgress;
   const Position now = GameCopy();
   ParsedMove parsed = ParseMoveText(text, now);
@@ -129,6 +142,7 @@ void SaveResult(std::string_view line) {
   gameState = code;
   if (GameCopy().plyCount > 2) {
     PgnPlayers players = CurrentPgnPlayers();
+    if (players.humanSide == 3) players.humanSide = playingSide;
     if (loop.baseSeconds >= 0) { // the interface's time control, not the window's
       players.timeMinutes = static_cast<int>(loop.baseSeconds / 60);
       players.timeSeconds = static_cast<int>(loop.baseSeconds % 60);
@@ -137,6 +151,32 @@ void SaveResult(std::string_view line) {
     SavePgnGame(code, ResultsFile, 1, players);
   }
   AbortFlag = 3;
+}
+
+void OnTerminate(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = write(terminatePipe[1], &byte, 1);
+}
+
+// An interface may end the engine with SIGTERM right after "quit", before the lines it sent
+// (a "result" among them) have been read: the signal only ends the wait for more input.
+void CatchTerminate(int input) {
+  if (terminatePipe[0] < 0 && pipe2(terminatePipe, O_NONBLOCK | O_CLOEXEC) != 0) return;
+  struct sigaction action {};
+  action.sa_handler = OnTerminate;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  // Reads return at once when nothing is there, so that the wait is ours (below).
+  fcntl(input, F_SETFL, fcntl(input, F_GETFL) | O_NONBLOCK);
+}
+
+// Waits until input has come; false once SIGTERM came.
+bool AwaitInput(int input) {
+  pollfd watched[2] = {{input, POLLIN, 0}, {terminatePipe[0], POLLIN, 0}};
+  while (poll(watched, terminatePipe[0] >= 0 ? 2 : 1, -1) < 0)
+    if (errno != EINTR) return true;
+  return (watched[1].revents & POLLIN) == 0;
 }
 
 } // namespace
@@ -153,6 +193,8 @@ void StartAnalysis() {
 
 void WinboardNewGame() {
   AbortFlag = 3;
+  positionRefused = false;
+  playingSide = 1;
   NewGame(false);
   search.targetSeconds = 2.6f;
   gameState = GameInProgress;
@@ -191,21 +233,29 @@ bool WinboardCommand(std::string_view line) {
     PlayOpponentMove(word);
     ResumeAnalysis();
   }
-  if (is("go")) {
-    HumanSide = GameCopy().sideToMove == Black ? 1 : 2;
+  if (is("go") && !positionRefused) {
+    HumanSide = playingSide = GameCopy().sideToMove == Black ? 1 : 2;
     WinboardAnalysing = 0;
     AbortFlag = 3;
     WaitForEngine();
     AllocateFromClock();
     gameState = GameInProgress;
     int result = GameInProgress;
-    if (!CheckGameEnd(GameCopy(), 0, result)) StartEngine(0);
+    const Position now = GameCopy();
+    if (!CheckGameEnd(now, 0, result)) {
+      StartEngine(0);
+    } else {
+      // Nothing to play: the interface waits for a move, so it is told why there is none.
+      gameState = result;
+      ReportResult(now);
+    }
   }
   if (is("setboard")) {
     StopAnalysisForChange();
     WaitForEngine();
     const std::string fen = Arguments(line);
-    PositionFromFen(fen.data(), fen.size());
+    positionRefused = !PositionFromFen(fen.data(), fen.size());
+    if (positionRefused) SendLine("tellusererror Illegal position\n");
     ResumeAnalysis();
   }
   if (is("level")) {
@@ -238,7 +288,12 @@ bool WinboardCommand(std::string_view line) {
   if (is("analyze")) {
     HumanSide = 3;
     WinboardAnalysing = 1;
-    StartAnalysis();
+    ResumeAnalysis();
+  }
+  if (is("exit")) { // leaves analysis; the engine stays still as after "force"
+    WinboardAnalysing = 0;
+    AbortFlag = 3;
+    WaitForEngine();
   }
   if (line == ".") SendStat01(0);
   if (is("sd")) {
@@ -257,12 +312,28 @@ bool WinboardCommand(std::string_view line) {
 
 void RunWinboard(std::FILE* input) {
   WinboardNewGame();
+  const int descriptor = fileno(input);
+  CatchTerminate(descriptor);
+  bool terminating = false;
+  // The next character; EOF at the end of the input, or once SIGTERM came and nothing is left.
+  auto next = [&]() {
+    for (;;) {
+      const int c = std::fgetc(input);
+      if (c != EOF || !std::ferror(input) || (errno != EAGAIN && errno != EWOULDBLOCK)) return c;
+      std::clearerr(input);
+      if (terminating) return EOF;
+      if (!AwaitInput(descriptor)) {
+        terminating = true;
+        AbortFlag = 3;
+      }
+    }
+  };
   std::string line;
   int c;
   for (;;) {
     line.clear();
     bool overlong = false;
-    while ((c = std::fgetc(input)) != EOF && c != '\n') {
+    while ((c = next()) != EOF && c != '\n') {
       if (line.size() <= LineLimit) line.push_back(static_cast<char>(c));
       else overlong = true;
     }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -10,23 +11,46 @@
 #include "eval/kpk.h"
 #include "notation/fen.h"
 #include "support/fixtures.h"
+#include "support/legalmoves.h"
 
 namespace kestrin {
 namespace {
 
 bool Read(const std::string& text, Position& out) { return ReadFen(text.data(), text.size(), out); }
+
+std::string Written(const Position& p) {
+  char buffer[FenBufferSize];
+  PositionToFen(buffer, p);
+  return buffer;
+}
+
 TEST(Fen, ReadAndWrittenBack) {
   const struct {
     const char* text;
-    const char* written; // nullptr: refused, the position left alone
-    const char* ep;      // the en-passant square kept, "" for none
+    const char* written; // all six fields; nullptr: refused, the position left alone
+    const char* moves;   // the legal moves, "" when not checked
   } cases[] = {
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w Kq -", ""},
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "4k3/8/8/3pP3/8/8/8/4K3 w - -", "d6"},
-      {"4k3/8/8/3p4/8/8/8/4K3 w - d6", "4k3/8/8/3p4/8/8/8/4K3 w - -", ""},       // no pawn to take
-      {"KKKKKKKK/k7/8/8/8/8/8/78 w - -", "K7/k7/8/8/8/8/8/8 w - -", ""}, // one king kept, the walk ends
-      {"8/8/8/8/8/8/8/K5k w - -", nullptr, ""}, // a square short
-      {"8/8/8/8/8/8/8/K6K w - -", nullptr, ""}, // no black king
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", ""},
+      // The clocks count from the set-up; a position with Black to move is ply 2 of move 1.
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 17 40", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", ""},
+      // En passant: written when a pawn can take there, dropped when none can.
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e1d1 e1d2 e1e2 e1f1 e1f2 e5d6 e5e6"},
+      {"4k3/8/8/8/2pP4/8/8/4K3 b - d3 0 1", "4k3/8/8/8/2pP4/8/8/4K3 b - d3 0 1", ""},
+      {"4k3/8/8/3p4/8/8/8/4K3 w - d6", "4k3/8/8/3p4/8/8/8/4K3 w - - 0 1", ""},
+      // Castling rights whose king or rook is not at home can never be used: dropped.
+      {"4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1", "4k3/8/8/8/8/8/8/4K3 w - - 0 1", ""},
+      {"r3k3/8/8/8/8/8/8/4K2R b KQkq - 0 1", "r3k3/8/8/8/8/8/8/4K2R b Kq - 0 1", ""},
+      {"r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1", "r3k2r/8/8/8/8/8/8/R2K3R w kq - 0 1", ""},
+      // Pieces beyond their own slots stand in free pawn slots: a third rook gives check.
+      {"1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "a1a2"},
+      {"N3k2N/8/8/8/8/8/8/N3K2N b - - 0 1", "N3k2N/8/8/8/8/8/8/N3K2N b - - 0 1", ""},
+      {"BBB1k3/QQ6/8/8/8/8/PPPPPP2/4K3 w - - 0 1", "BBB1k3/QQ6/8/8/8/8/PPPPPP2/4K3 w - - 0 1", ""},
+      // What no position of ours can hold is refused, not set up without it.
+      {"BBB1k3/QQ6/8/8/8/8/PPPPPPP1/4K3 w - - 0 1", nullptr, ""}, // a piece with no slot left
+      {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1", nullptr, ""},     // a ninth pawn
+      {"KKKKKKKK/k7/8/8/8/8/8/78 w - -", nullptr, ""},             // a second king
+      {"8/8/8/8/8/8/8/K5k w - -", nullptr, ""},                    // a square short
+      {"8/8/8/8/8/8/8/K6K w - -", nullptr, ""},                    // no black king
   };
   for (const auto& c : cases) {
     Position p;
@@ -37,8 +61,18 @@ TEST(Fen, ReadAndWrittenBack) {
       EXPECT_EQ(std::memcmp(&p, &before, sizeof p), 0) << c.text;
       continue;
     }
-    EXPECT_EQ(test::ToFen(p) + test::ConsistencyProblems(p), c.written);
-    EXPECT_EQ(p.epSquare, *c.ep ? SquareAt(c.ep[0] - 'a', c.ep[1] - '0') : NoEpSquare) << c.text;
+    EXPECT_EQ(Written(p) + test::ConsistencyProblems(p), c.written);
+    // What is written reads back to the same position.
+    Position again;
+    ASSERT_TRUE(Read(Written(p), again));
+    EXPECT_EQ(Written(again), c.written);
+    if (!*c.moves) continue;
+    std::vector<std::string> legal;
+    for (Move m : test::LegalMoves(p)) legal.push_back(test::CoordinateOf(m));
+    std::sort(legal.begin(), legal.end());
+    std::string joined;
+    for (const std::string& m : legal) joined += (joined.empty() ? "" : " ") + m;
+    EXPECT_EQ(joined, c.moves) << c.text;
   }
 }
 

@@ -103,8 +103,8 @@ TEST_F(SearchTest, ReplyExtensionsCountLegalMoves) {
   }
 }
 
-// Best moves, mate distances, and where the deepening stops: after one iteration with a single
-// legal move, after two with a mate in one.
+// Best moves, mate distances, and where the deepening stops: with a single legal move after a
+// few iterations (enough to see a mate behind it), after two with a mate in one.
 TEST_F(SearchTest, BestMovesMateDistancesAndStops) {
   const struct {
     const char* fen;
@@ -113,8 +113,8 @@ TEST_F(SearchTest, BestMovesMateDistancesAndStops) {
     int movesToMate;  // 0: not checked
     int lastDepth;    // the last iteration at most, 0: not checked
   } cases[] = {
-      {"7k/8/8/8/8/8/r7/K1r5 w - -", 10, "", 0, 1}, // in check
-      {"7k/8/8/8/8/8/6r1/7K w - -", 10, "", 0, 1},  // not in check, one legal move of three generated
+      {"7k/8/8/8/8/8/r7/K1r5 w - -", 10, "", 0, 5}, // in check
+      {"7k/8/8/8/8/8/6r1/7K w - -", 10, "", 0, 5},  // not in check, one legal move of three generated
       {"6k1/5ppp/8/8/8/8/8/R5K1 w - -", 10, "a1a8", 1, 2},
       {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq -", 2, "h5f7", 1, 0},
       {"r5rk/5p1p/5R2/4B3/8/8/7P/7K w - -", 5, "f6a6", 3, 0},

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <thread>
 
@@ -11,7 +12,11 @@ EngineProcess::EngineProcess(const std::string& executable, const std::string& h
   std::signal(SIGPIPE, SIG_IGN); // an engine that has ended must not end the test
   const std::string out = home + "/engine.out";
   std::ofstream{out};
-  input = popen(("exec timeout -s KILL 120 '" + executable + "' --home '" + home + "' > '" + out + "'").c_str(), "w");
+  // The shell's process becomes timeout's, which passes a signal it is sent on to the engine.
+  pidFile = home + "/engine.pid";
+  input = popen(("echo $$ > '" + pidFile + "'; exec timeout -s KILL 120 '" + executable + "' --home '" + home +
+                 "' > '" + out + "'").c_str(),
+                "w");
   output.open(out, std::ios::binary);
 }
 
@@ -36,6 +41,18 @@ bool EngineProcess::ReadLine(std::string& line, double seconds) {
   seen.push_back(line = pending.substr(0, feed));
   pending.erase(0, feed + 1);
   return true;
+}
+
+void EngineProcess::Signal(int signal) {
+  std::ifstream file(pidFile);
+  pid_t pid = 0;
+  // The line is there as soon as the shell ran; a process can only be sent a signal once it is.
+  for (int tries = 0; tries < 1000 && !(file >> pid); ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    file.clear();
+    file.seekg(0);
+  }
+  if (pid > 0) kill(pid, signal);
 }
 
 int EngineProcess::Finish() {

@@ -20,12 +20,15 @@ public:
   // The next line (without its line feed), kept in Seen(); false when none came within `seconds`.
   bool ReadLine(std::string& line, double seconds = 10);
   const std::vector<std::string>& Seen() const { return seen; }
+  // Sends `signal` to the engine as an interface that ends it would.
+  void Signal(int signal);
   // Closes the engine's input and waits for it to end (it is killed after two minutes in all):
   // its exit status, or -1.
   int Finish();
 
 private:
   std::FILE* input = nullptr;
+  std::string pidFile;
   std::ifstream output;
   std::string pending;
   std::vector<std::string> seen;

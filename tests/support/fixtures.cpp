@@ -31,7 +31,11 @@ Position FromFen(const std::string& fen) {
 std::string ToFen(const Position& position) {
   char buffer[FenBufferSize];
   PositionToFen(buffer, position);
-  return buffer;
+  std::string fen = buffer;
+  // The board, side, castling and en passant; the two clocks are cut off.
+  for (int blanks = 0, at = 0; at < static_cast<int>(fen.size()); ++at)
+    if (fen[at] == ' ' && ++blanks == 4) return fen.substr(0, at);
+  return fen;
 }
 
 std::string ConsistencyProblems(const Position& p) {

@@ -11,6 +11,7 @@ namespace kestrin::test {
 void InitTablesOnce();
 // The position of a FEN text; fails the current test when the text is refused.
 Position FromFen(const std::string& fen);
+// The first four fields of the position's FEN: board, side, castling, en-passant square.
 std::string ToFen(const Position& position);
 // Board, slots, counters and scores recomputed from the board alone; empty when consistent.
 std::string ConsistencyProblems(const Position& position);

@@ -1,11 +1,14 @@
 // Scripted UCI sessions with the engine program over pipes, as a host drives it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <random>
 #include <sstream>
 #include <thread>
 
+#include "board/attacks.h"
 #include "notation/fen.h"
 #include "support/engineprocess.h"
 #include "support/fixtures.h"
@@ -30,25 +33,30 @@ bool PlayCoordinates(Position& p, const std::string& text) {
   return false;
 }
 
-// The position a "position" line sets up, played up to its first illegal move.
-void Replay(const std::string& line, Position& p) {
+// The position a "position" line sets up, played up to its first illegal move; false when
+// the engine is to refuse it (not read, or the side not to move in check).
+bool Replay(const std::string& line, Position& p) {
   std::istringstream words(line.substr(9));
   std::string word, fen;
   words >> word;
   while (words >> word && word != "moves") fen += word + " ";
   Position start = test::FromFen(Start);
-  if (!fen.empty() && !ReadFen(fen.data(), fen.size(), start)) return;
+  if (!fen.empty() && (!ReadFen(fen.data(), fen.size(), start) || IsInCheck(Opponent(start.sideToMove), start)))
+    return false;
   for (p = start; words >> word && PlayCoordinates(p, word);) {}
+  return true;
 }
 
 // "<text" waits for a line starting with text, "!text" checks that none came since the last
 // awaited line nor comes within half a second, "~ms" pauses; other lines are sent. Every
-// bestmove (and its ponder move) must be legal where the script's last position stands.
+// bestmove (and its ponder move) must be legal where the script's last position stands, and
+// "0000" after a refused position.
 void RunScript(const std::vector<std::string>& lines) {
   test::ScratchDirectory scratch;
   test::EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
   const std::vector<std::string>& seen = engine.Seen();
   Position game = test::FromFen(Start);
+  bool refused = false;
   std::size_t next = 0;
   engine.Send("uci");
   for (const std::string& step : lines) {
@@ -61,7 +69,8 @@ void RunScript(const std::vector<std::string>& lines) {
         std::string word, move, ponder;
         if (!(words >> word >> move) || word != "bestmove") continue;
         Position p = game;
-        EXPECT_TRUE(move == "0000" ? test::LegalMoves(p).empty() : PlayCoordinates(p, move)) << seen[next];
+        EXPECT_TRUE(move == "0000" ? refused || test::LegalMoves(p).empty() : !refused && PlayCoordinates(p, move))
+            << seen[next];
         if (words >> word >> ponder) {
           EXPECT_TRUE(PlayCoordinates(p, ponder)) << seen[next];
         }
@@ -74,7 +83,7 @@ void RunScript(const std::vector<std::string>& lines) {
       std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
     } else {
       engine.Send(step);
-      if (step.rfind("position ", 0) == 0) Replay(step, game);
+      if (step.rfind("position ", 0) == 0) refused = !Replay(step, game);
     }
   }
   EXPECT_EQ(engine.Finish(), 0) << ::testing::PrintToString(seen);
@@ -100,11 +109,20 @@ std::vector<Script> Scripts() {
         "<bestmove", "go movetime 200", "<bestmove", "go wtime 50 btime 50 movestogo 1", "<bestmove",
         "position fen 7k/8/6K1/8/8/8/8/R7 w - - 0 1", "go depth 3", "<info depth 1 score mate 1", "<bestmove a1a8",
         "position fen 6k1/8/6K1/8/8/8/8/R7 b - - 0 1", "go depth 6", "<info depth 4 score mate -2", "<bestmove",
-        "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go depth 3", "<bestmove 0000", "quit"}},
+        "position fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go depth 3", "<bestmove 0000",
+        // A single legal move is played at once, with the mate it leads into; searchmoves
+        // keeps to its moves (the illegal one left out) even when another mates.
+        "position fen k7/8/1K6/8/8/8/8/7R b - - 0 1", "go wtime 10000 btime 10000", "<info depth 2 score mate -1",
+        "<bestmove a8b8", "position fen 7k/8/6K1/8/8/8/8/R7 w - - 0 1", "go searchmoves a1a2 e2e4 depth 3",
+        "<bestmove a1a2", "quit"}},
       {"IllegalMovesAndLongGames",
        {"position startpos moves e2e4 e7e5 e1e3 g1f3", "<info string illegal move e1e3", "go depth 2", "<bestmove",
         "position fen 8/P6k/8/8/8/8/8/K7 w - - 0 1 moves a7a8", "<info string illegal move a7a8", "go depth 2",
-        "<bestmove", "position fen no position", "<info string not a valid position", "go depth 2", "<bestmove",
+        "<bestmove", "position fen 1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "go depth 3", "<bestmove a1a2",
+        // Refused positions: no move from the one before them.
+        "position fen no position", "<info string not a valid position", "go depth 2", "<bestmove 0000",
+        "position fen 4k3/8/8/8/8/8/8/4R2K w - - 0 1", "<info string not a valid position", "go depth 2",
+        "<bestmove 0000",
         played, "!info string", "go depth 3", "<bestmove"}},
       {"StopAndIsreadyDuringASearch",
        {"setoption name OwnBook value false", "stop", "position startpos moves e2e4", "go infinite", "~300", "isready", "<readyok", "!bestmove", "stop",
@@ -118,6 +136,26 @@ std::vector<Script> Scripts() {
 }
 
 void PrintTo(const Script& script, std::ostream* out) { *out << script.name; }
+
+// Searches cut by the clock: the last info line before each bestmove is the deepest.
+TEST(Session, TheLastInfoLineIsTheDeepest) {
+  test::ScratchDirectory scratch;
+  test::EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
+  engine.Send("uci");
+  engine.Send("setoption name OwnBook value false");
+  const char* const positions[] = {"startpos", "startpos moves e2e4 c7c5 g1f3 d7d6 d2d4",
+                                   "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"};
+  for (int search = 0; search < 24; ++search) {
+    engine.Send(std::string("position ") + positions[search % 3]);
+    engine.Send("go movetime " + std::to_string(20 + 10 * (search % 5)));
+    int deepest = 0, last = 0;
+    for (std::string line; engine.ReadLine(line, 10) && line.rfind("bestmove", 0) != 0;) {
+      if (std::sscanf(line.c_str(), "info depth %d", &last) == 1) deepest = std::max(deepest, last);
+    }
+    ASSERT_EQ(engine.Seen().back().rfind("bestmove", 0), 0u) << "no bestmove";
+    EXPECT_EQ(last, deepest) << "search " << search << ": " << ::testing::PrintToString(engine.Seen());
+  }
+}
 
 class Session : public ::testing::TestWithParam<Script> {};
 

@@ -31,7 +31,7 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
   QClipboard* clipboard = QApplication::clipboard();
   HumanSide = 3;
   Trigger(command::CopyPosition);
-  EXPECT_EQ(clipboard->text(), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+  EXPECT_EQ(clipboard->text(), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
   const std::string binary("\x01\xff\xfe garbage\x7f 1.", 14), kept = "e2-e4 "; // kept: the game before the paste
   const struct { std::string text; int command; std::string record; } cases[] = {
       {"1. e4 e5 2. Nf3 Nc6", command::PasteTranscript, "e2-e4 e7-e5 Ng1-f3Nb8-c6"},
