@@ -5,5 +5,5 @@ if(TARGET default_book)
 endif()
 target_compile_definitions(test_uci PRIVATE KESTRIN_ENGINE="$<TARGET_FILE:kestrin-engine>")
 # The game through a real host: xboard under Xvfb driving the engine through polyglot against
-# Fairy-Max (Debian packages xboard, polyglot, fairymax, xvfb, xauth).
-kestrin_interop_test(uci uci.PolyglotMatch.TwoGamesAgainstFairyMaxEndProperly)
+# a second copy (Debian packages xboard, polyglot, xvfb, xauth).
+kestrin_interop_test(uci uci.PolyglotMatch.TwoGamesAgainstASecondCopyEndProperly)
