@@ -27,6 +27,14 @@
 namespace kestrin::test {
 namespace {
 
+// 64 KiB of random bytes: a file that is neither games nor a book.
+std::string Noise(unsigned seed) {
+  std::mt19937 random(seed);
+  std::string noise(1 << 16, 0);
+  for (char& byte : noise) byte = static_cast<char>(random());
+  return noise;
+}
+
 TEST_F(WindowTest, ClipboardCopiesAndPastes) {
   QClipboard* clipboard = QApplication::clipboard();
   HumanSide = 3;
@@ -63,12 +71,18 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
   EXPECT_TRUE(Ply() == 5 && Record() == "e2-e4 e7-e5 Ng1-f3Nb8-c6") << Record();
 }
 
-TEST_F(WindowTest, PlayPvAfterASearch) {
-  // Out of the book: the computer searches White's move, then the rest of its line is played.
+// Out of the book: the computer searches White's move; the game position's table entry is
+// there until the table is cleared, and the rest of the line (kept apart from the table) is played.
+TEST_F(WindowTest, TableEntryAndPlayPvAfterASearch) {
   SetUpPosition("r3k2r/ppp2ppp/2n5/3q4/3P4/2N5/PP3PPP/R2QK2R w KQkq - 0 12");
   Trigger(command::ComputerWhite);
   ASSERT_TRUE(WaitForPly(2));
   Trigger(command::TwoPlayer);
+  Trigger(command::DisplayTtEntry);
+  EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() != "Not Found"; }, 2000));
+  Trigger(command::ClearHash);
+  Trigger(command::DisplayTtEntry);
+  EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == "Not Found"; }, 2000));
   const std::string reply = PvEntryText(2, 1).substr(0, 5);
   ASSERT_EQ(reply.size(), 5u) << PvText(1);
   Trigger(command::PlayPv);
@@ -91,16 +105,6 @@ TEST_F(WindowTest, DiagnosticsOfTheStartPosition) {
     Trigger(c.command);
     if (c.info) EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == c.info; }, 2000)) << c.info;
   }
-  // After a search the game position's entry is there; clearing the table forgets it.
-  SetUpPosition("r3k2r/ppp2ppp/2n5/3q4/3P4/2N5/PP3PPP/R2QK2R w KQkq - 0 12");
-  Trigger(command::ComputerWhite);
-  ASSERT_TRUE(WaitForPly(2));
-  Trigger(command::TwoPlayer);
-  Trigger(command::DisplayTtEntry);
-  EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() != "Not Found"; }, 2000));
-  Trigger(command::ClearHash);
-  Trigger(command::DisplayTtEntry);
-  EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == "Not Found"; }, 2000));
 }
 
 TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
@@ -120,10 +124,7 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
   for (int i = 0; i < 40000; ++i) many += "[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 1-0\n\n";
   WriteFileBytes("many.pgn", many);
   WriteFileBytes("two.pgn", "[Result \"0-1\"]\n\n1. a3 h6 2. a4 0-1\n\n[Result \"0-1\"]\n\n1. a3 h6 0-1\n");
-  std::mt19937 random(7);
-  std::string noise(1 << 16, 0);
-  for (char& byte : noise) byte = static_cast<char>(random());
-  WriteFileBytes("noise.pgn", noise);
+  WriteFileBytes("noise.pgn", Noise(7));
   SetUpPosition("8/8/8/4k3/8/8/8/4K3 w - - 0 1");
   const Position board = GamePositionNow();
   // added: positions; -1: the book and the board as before to the byte. blocked: the file the
@@ -163,11 +164,8 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
 }
 
 TEST_F(WindowTest, FilesThatHoldNoGameOrNoBook) {
-  std::mt19937 random(11);
-  std::string noise(1 << 16, 0);
-  for (char& byte : noise) byte = static_cast<char>(random());
   // Binary noise is neither; a game saved at its start is a game, and a book of our own is a book.
-  WriteFileBytes("noise.bin", noise);
+  WriteFileBytes("noise.bin", Noise(11));
   WriteFileBytes("words.pgn", "just some words\nand no moves\n");
   WriteFileBytes("start.pgn", "[Event \"Kestrin Chess Game\"]\n[Result \"*\"]\n\n\n\n");
   HumanSide = 3;

@@ -26,14 +26,27 @@
 #include <vector>
 
 #include "board/gameend.h"
+#include "board/legality.h"
+#include "board/movegen.h"
+#include "board/randomkeys.h"
+#include "board/tables.h"
 #include "net/pollloop.h"
 #include "net/server.h"
 #include "notation/movetext.h"
-#include "support/fixtures.h"
-#include "support/legalmoves.h"
 
-namespace kestrin::test {
+namespace kestrin::netload {
 namespace {
+
+// The legal moves of the side to move: what a player picks its random move from.
+std::vector<Move> LegalMoves(const Position& position) {
+  MoveList list;
+  GenerateMoves(position.sideToMove, position, list);
+  std::vector<Move> legal;
+  ForEachMove(list, [&](Move m) {
+    if (IsLegalMove(position, m, position.sideToMove)) legal.push_back(m);
+  });
+  return legal;
+}
 
 using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
@@ -266,16 +279,17 @@ int RunSigterm(int runs) {
 }
 
 } // namespace
-} // namespace kestrin::test
+} // namespace kestrin::netload
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const int number = argc > 2 ? std::atoi(argv[2]) : 0;
   signal(SIGPIPE, SIG_IGN);
-  kestrin::test::InitTablesOnce();
+  kestrin::InitBoardTables();
+  kestrin::InitHashKeys();
   if (mode == "paced" || mode == "unpaced" || mode == "flood1" || mode == "flood300")
-    return kestrin::test::RunLoad(mode, number > 0 ? number : 10);
-  if (mode == "sigterm") return kestrin::test::RunSigterm(number > 0 ? number : 5);
+    return kestrin::netload::RunLoad(mode, number > 0 ? number : 10);
+  if (mode == "sigterm") return kestrin::netload::RunSigterm(number > 0 ? number : 5);
   std::fprintf(stderr, "Usage: netload paced|unpaced|flood1|flood300 [SECONDS] | netload sigterm [RUNS]\n");
   return 2;
 }
