@@ -43,7 +43,9 @@ TEST(MoveListSan, CasesThatNeedCare) {
     // The tests' own writer agrees (castling is found by the king's squares).
     const Position before = test::FromFen(c.fen);
     for (Move m : test::LegalMoves(before))
-      if (test::CoordinateOf(m) == std::string(c.move).substr(0, 4)) EXPECT_EQ(test::SanOf(before, m), c.san);
+      if (test::CoordinateOf(m) == std::string(c.move).substr(0, 4)) {
+        EXPECT_EQ(test::SanOf(before, m), c.san);
+      }
   }
 }
 
