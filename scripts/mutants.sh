@@ -46,8 +46,8 @@ ids=() areas=() files=() olds=() news=() descs=()
 fault() { ids+=("$1"); areas+=("$2"); files+=("$3"); olds+=("$4"); news+=("$5"); descs+=("$6"); }
 
 fault attacks-black-pawn "board attacks" src/board/attacks.cpp \
-  'if (board[square - 11] == pawn || board[square - 9] == pawn) return 1;' \
-  'if (board[square - 11] == pawn || board[square - 10] == pawn) return 1;' \
+  'pawnB = Offset == 0 ? 11 : -9;' \
+  'pawnB = Offset == 0 ? 11 : -10;' \
   "a Black pawn is taken to attack the square straight ahead instead of one diagonal"
 fault attacks-pin-line "board attacks" src/board/attacks.cpp \
   'if (d == 0 || d == DirectionOf(king, to)) return 0;' \
@@ -109,8 +109,8 @@ fault gameend-mate-winner "game-end rules" src/board/gameend.cpp \
   'result = position.sideToMove == Black ? BlackWon : WhiteWon;' \
   "a checkmate is scored as a win for the mated side"
 fault gameend-repetition "game-end rules" src/board/gameend.cpp \
-  '} else if (RepetitionCount(position) > 1) {' \
-  '} else if (RepetitionCount(position) > 0) {' \
+  '} else if (repetitions > 1) {' \
+  '} else if (repetitions > 0) {' \
   "the game is drawn when a position stands for the second time, not the third"
 
 fault moveentry-file-hint "move entry" src/board/moveentry.cpp \
@@ -171,8 +171,8 @@ fault search-null-in-check "main search" src/search/alphabeta.cpp \
   "the null move is tried while in check"
 
 fault think-white-clock "think/time" src/search/think.cpp \
-  '* 100 - whiteUsed;' \
-  '* 100 - blackUsed;' \
+  '(side == White ? whiteUsed : blackUsed);' \
+  '(side == White ? blackUsed : whiteUsed);' \
   "White's time for a move is budgeted from the time Black has used"
 fault think-null-move-endings "think/time" src/search/think.cpp \
   '(p.whitePieces == 0 || p.blackPieces == 0) ? 1 : 0;' \
@@ -299,8 +299,8 @@ fault winboard-undo "winboard protocol" src/winboard/protocol.cpp \
   'if (is("undo")) TakeBackPlies(2);' \
   "undo takes back two plies"
 fault winboard-go-side "winboard protocol" src/winboard/protocol.cpp \
-  'HumanSide = GameCopy().sideToMove == Black ? 1 : 2;' \
-  'HumanSide = GameCopy().sideToMove == Black ? 2 : 1;' \
+  'HumanSide = playingSide = GameCopy().sideToMove == Black ? 1 : 2;' \
+  'HumanSide = playingSide = GameCopy().sideToMove == Black ? 2 : 1;' \
   "go gives the engine the side that is not to move, so it never moves"
 fault winboard-force "winboard protocol" src/winboard/protocol.cpp \
   $'if (is("force")) {\n    HumanSide = 3;' \
