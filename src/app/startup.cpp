@@ -10,7 +10,7 @@
 #include "board/tables.h"
 #include "book/book.h"
 #include "eval/kpk.h"
-#include "notation/regularfile.h"
+#include "platform/regularfile.h"
 #include "platform/settings.h"
 #include "search/engine.h"
 #include "search/searchstate.h"

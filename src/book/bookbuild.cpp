@@ -11,8 +11,8 @@
 #include "notation/history.h"
 #include "notation/movetext.h"
 #include "notation/pgn.h"
-#include "notation/regularfile.h"
 #include "platform/frontend.h"
+#include "platform/regularfile.h"
 #include "search/engine.h"
 #include "search/searchstate.h"
 

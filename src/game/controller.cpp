@@ -4,15 +4,15 @@
 #include <mutex>
 
 #include "board/gameend.h"
-#include "board/moveentry.h"
 #include "book/book.h"
 #include "eval/diagnostics.h"
+#include "game/clipboard.h"
 #include "game/clocks.h"
 #include "game/commands.h"
 #include "game/windowcommands.h"
 #include "net/client.h"
-#include "notation/clipboard.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/transcript.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"

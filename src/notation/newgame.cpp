@@ -1,9 +1,9 @@
 #include "notation/newgame.h"
 
 #include "board/gameend.h"
+#include "board/keys.h"
 #include "notation/history.h"
 #include "platform/clock.h"
-#include "search/keys.h"
 
 namespace kestrin {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "notation/regularfile.h"
-#include "notation/safewrite.h"
+#include "platform/regularfile.h"
+#include "platform/safewrite.h"
 #include "search/limits.h"
 #include "search/output.h"
 

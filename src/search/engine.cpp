@@ -5,10 +5,10 @@
 #include <thread>
 
 #include "board/gameend.h"
-#include "board/moveentry.h"
 #include "game/controller.h"
 #include "net/client.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/newgame.h"
 #include "notation/transcript.h"
 #include "platform/clock.h"

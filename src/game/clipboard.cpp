@@ -1,4 +1,4 @@
-#include "notation/clipboard.h"
+#include "game/clipboard.h"
 
 #include <memory>
 #include <mutex>
