@@ -13,6 +13,7 @@
 #include "platform/regularfile.h"
 #include "platform/settings.h"
 #include "search/engine.h"
+#include "search/limits.h"
 #include "search/searchstate.h"
 #include "search/transposition.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "board/gameend.h"
+#include "game/pgnplayers.h"
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/pgn.h"

@@ -274,4 +274,21 @@ void NewGame(bool show) {
   }
 }
 
+namespace {
+
+// Loading a game file and building a book replace the game on the board from below the search;
+// they reach the engine through the platform's GameControl, filled in as soon as this file is
+// part of the program.
+const bool GameControlInstalled = [] {
+  GameControl& control = CurrentGameControl();
+  control.stopEngine = [] {
+    AbortFlag = 3;
+    WaitForEngine();
+  };
+  control.newGame = NewGame;
+  return true;
+}();
+
+} // namespace
+
 } // namespace kestrin

@@ -15,6 +15,7 @@
 
 #include "board/attacks.h"
 #include "game/clipboard.h"
+#include "game/pgnplayers.h"
 #include "notation/history.h"
 #include "notation/movetext.h"
 #include "notation/pgn.h"
