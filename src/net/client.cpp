@@ -317,4 +317,17 @@ bool NetClickAllowed() {
   return gamePosition.sideToMove == netClient.localColour && GamePositionAtEnd() && gameState == GameInProgress;
 }
 
+namespace {
+
+// The engine makes the moves entered here; the client hears of each through the platform's
+// GameControl and sends it on in a network game.
+const bool MoveForwardingInstalled = [] {
+  CurrentGameControl().enteredMoveMade = [] {
+    if (netGame) SendNetworkMove();
+  };
+  return true;
+}();
+
+} // namespace
+
 } // namespace kestrin

@@ -5,8 +5,6 @@
 #include <thread>
 
 #include "board/gameend.h"
-#include "game/controller.h"
-#include "net/client.h"
 #include "notation/history.h"
 #include "notation/moveentry.h"
 #include "notation/newgame.h"
@@ -235,7 +233,7 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
     ShowGameChanged();
   }
   // A network opponent hears of the move before a game-over box waits for an answer here.
-  if (netGame) SendNetworkMove();
+  if (const auto moveMade = CurrentGameControl().enteredMoveMade) moveMade();
   const Position now = GameSnapshot();
   int result = GameInProgress;
   if (!CheckGameEnd(now, 0, result)) {
