@@ -2,6 +2,7 @@
 #include "harness.h"
 
 #include "platform/settings.h"
+#include "search/limits.h"
 
 using namespace kestrin;
 

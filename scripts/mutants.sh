@@ -113,16 +113,16 @@ fault gameend-repetition "game-end rules" src/board/gameend.cpp \
   '} else if (repetitions > 0) {' \
   "the game is drawn when a position stands for the second time, not the third"
 
-fault moveentry-file-hint "move entry" src/board/moveentry.cpp \
+fault moveentry-file-hint "move entry" src/notation/moveentry.cpp \
   'if (fileGiven) return FileOf[mFrom] == fromFile + 1;' \
   'if (fileGiven) return FileOf[mFrom] == fromFile;' \
   "a file naming which man moves (Nbd2) picks the man one file to the left"
-fault moveentry-black-long-castle "move entry" src/board/moveentry.cpp \
+fault moveentry-black-long-castle "move entry" src/notation/moveentry.cpp \
   'to = step > 0 ? G8 : C8;' \
   'to = step > 0 ? G8 : B8;' \
   "Black's long castling entered as a king move is refused"
 
-fault keys-castling-rook "keys/transposition table" src/search/keys.cpp \
+fault keys-castling-rook "keys/transposition table" src/board/keys.cpp \
   'for (int i = 0; i < 4; ++i) {' \
   'for (int i = 0; i < 2; ++i) {' \
   "the incremental key leaves out the castling rook and the pawn taken en passant"

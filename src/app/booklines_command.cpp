@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "board/keys.h"
 #include "book/book.h"
 #include "notation/history.h"
 #include "notation/newgame.h"
-#include "search/keys.h"
 #include "uci/coordinates.h"
 
 namespace kestrin {

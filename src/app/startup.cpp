@@ -10,9 +10,10 @@
 #include "board/tables.h"
 #include "book/book.h"
 #include "eval/kpk.h"
-#include "notation/regularfile.h"
+#include "platform/regularfile.h"
 #include "platform/settings.h"
 #include "search/engine.h"
+#include "search/limits.h"
 #include "search/searchstate.h"
 #include "search/transposition.h"
 

@@ -1,10 +1,10 @@
 #include "board/gameend.h"
 
 #include "board/attacks.h"
+#include "board/keys.h"
 #include "board/legality.h"
 #include "board/movegen.h"
 #include "platform/frontend.h"
-#include "search/keys.h"
 
 namespace kestrin {
 

@@ -7,10 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "notation/regularfile.h"
-#include "notation/safewrite.h"
+#include "board/keys.h"
 #include "platform/frontend.h"
-#include "search/keys.h"
+#include "platform/regularfile.h"
+#include "platform/safewrite.h"
 
 namespace kestrin {
 

@@ -10,11 +10,10 @@
 #include "book/book.h"
 #include "notation/history.h"
 #include "notation/movetext.h"
+#include "notation/newgame.h"
 #include "notation/pgn.h"
-#include "notation/regularfile.h"
 #include "platform/frontend.h"
-#include "search/engine.h"
-#include "search/searchstate.h"
+#include "platform/regularfile.h"
 
 namespace kestrin {
 
@@ -79,8 +78,7 @@ int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToM
   }
 
   // The engine reads the book while it thinks; it stays idle until the build is over.
-  AbortFlag = 3;
-  WaitForEngine();
+  StopEngineForGameChange();
   Position start{};
   SetStartPosition(start);
   Position position = start;
@@ -128,7 +126,7 @@ int BuildBookFromPgn(const char* fileName, int maxGames, int fromMove, int upToM
   std::fclose(file);
   buffer.reset();
   if (progress && progress->newGame) progress->newGame();
-  else NewGame(true);
+  else StartNewGame(true);
   SetInfoText("Building opening book....");
 
   // Saving with the threshold turns counts met often enough into value 0 and leaves rarer

@@ -3,14 +3,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "board/keys.h"
 #include "board/legality.h"
-#include "board/moveentry.h"
 #include "board/randomkeys.h"
 #include "book/book.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
-#include "search/keys.h"
 
 namespace kestrin {
 

@@ -4,15 +4,15 @@
 #include <mutex>
 
 #include "board/gameend.h"
-#include "board/moveentry.h"
 #include "book/book.h"
 #include "eval/diagnostics.h"
+#include "game/clipboard.h"
 #include "game/clocks.h"
 #include "game/commands.h"
 #include "game/windowcommands.h"
 #include "net/client.h"
-#include "notation/clipboard.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/transcript.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
@@ -26,7 +26,6 @@
 namespace kestrin {
 
 ControllerState controller;
-std::atomic<int> netGame{0};
 
 namespace {
 
@@ -401,5 +400,18 @@ std::vector<int> ChangedSquares(const Position& a, const Position& b) {
   }
   return squares;
 }
+
+namespace {
+
+// The network client sits beside this controller and reaches it through these.
+const bool NetGameHooksInstalled = [] {
+  NetGameHooks& hooks = CurrentNetGameHooks();
+  hooks.withEngineStopped = WithEngineStopped;
+  hooks.seatTaken = [](int colour) { controller.boardFlipped = colour == NetBlack ? 1 : 0; };
+  hooks.opponentMoved = BoardChangedByEngine;
+  return true;
+}();
+
+} // namespace
 
 } // namespace kestrin

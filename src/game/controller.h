@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board/position.h"
+#include "net/client.h" // netGame
 
 namespace kestrin {
 
@@ -35,10 +36,6 @@ struct ControllerState {
 };
 extern ControllerState controller;
 
-// Set by the network client while a network game is connected: the commands that would
-// disturb it do nothing then.
-extern std::atomic<int> netGame;
-
 void ResetController();
 
 // The labels rule: the names above the clocks for a mode.
@@ -51,6 +48,10 @@ PlayerLabels LabelsFor(int humanSide, const std::string& playerName);
 // Runs the menu command `id` when it needs no dialog; false for the ones the window asks
 // about first (files, dialogs, window size, exit) and for commands not offered.
 bool RunCommand(int id);
+// The Internet menu: whether a command can be chosen now, and running the ones that need no
+// dialog (false for the others).
+bool NetCommandEnabled(int id);
+bool RunNetCommand(int id);
 
 // The mode commands: 1 the computer plays Black, 2 White, 3 nobody, 4 both.
 void SetMode(int humanSide);

@@ -1,10 +1,10 @@
 #include "game/gameresult.h"
 
 #include "board/gameend.h"
+#include "board/keys.h"
 #include "game/clocks.h"
 #include "game/controller.h"
 #include "notation/history.h"
-#include "search/keys.h"
 
 namespace kestrin {
 

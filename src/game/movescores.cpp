@@ -4,11 +4,11 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "board/moveentry.h"
+#include "board/keys.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/movetext.h"
 #include "search/engine.h"
-#include "search/keys.h"
 
 namespace kestrin {
 

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "book/book.h"
+#include "game/clipboard.h"
 #include "game/controller.h"
 #include "game/takeback.h"
-#include "notation/clipboard.h"
 #include "notation/fen.h"
 #include "platform/frontend.h"
 #include "search/engine.h"

@@ -8,8 +8,6 @@
 #include <netinet/in.h>
 
 #include "board/gameend.h"
-#include "game/commands.h"
-#include "game/controller.h"
 #include "net/network.h"
 #include "net/server.h"
 #include "net/setup.h"
@@ -25,8 +23,24 @@
 namespace kestrin {
 
 NetClientState netClient;
+std::atomic<int> netGame{0};
+
+NetGameHooks& CurrentNetGameHooks() {
+  static NetGameHooks hooks;
+  return hooks;
+}
 
 namespace {
+
+Position GamePositionNow() {
+  std::lock_guard<std::mutex> lock(GameMutex());
+  return gamePosition;
+}
+
+void RunWithEngineStopped(const std::function<void()>& work) {
+  if (const auto guard = CurrentNetGameHooks().withEngineStopped) guard(work);
+  else work();
+}
 
 NetView quietView;
 NetView* installedView = nullptr;
@@ -51,14 +65,14 @@ void PlayReceivedMove(const Payload& payload) {
   if (seated && gameState != GameInProgress) return;
   const std::string text = PayloadText(payload, 4);
   int played = 0;
-  WithEngineStopped([&] {
+  RunWithEngineStopped([&] {
     std::lock_guard<std::mutex> lock(GameMutex());
     if (!GamePositionAtEnd()) PositionAtPly(gamePosition, HistorySlots);
     played = PlayMoveText(text, gamePosition, 1, nullptr);
   });
   if (!played) return;
   AddTranscriptLine(1);
-  BoardChangedByEngine();
+  if (const auto opponentMoved = CurrentNetGameHooks().opponentMoved) opponentMoved();
   CurrentFrontend().RefreshBoard();
   CurrentFrontend().RefreshPanel(false);
   SetInfoText(text);
@@ -74,7 +88,7 @@ void PlayReceivedMove(const Payload& payload) {
 void LoadMoveList(const Payload& payload) {
   const std::string text = PayloadText(payload);
   const int white = whiteUsed, black = blackUsed;
-  WithEngineStopped([&] {
+  RunWithEngineStopped([&] {
     std::lock_guard<std::mutex> lock(GameMutex());
     ResetGameRecord();
     PlayMoveTextBlock(text.c_str());
@@ -297,40 +311,23 @@ void ShowMyAddresses() {
   if (!text.empty()) SetInfoText(text);
 }
 
-bool NetCommandEnabled(int id) {
-  const bool connected = netGame != 0;
-  const bool playing = gameState == GameInProgress;
-  switch (id) {
-  case command::NetNewGame: return connected && (!playing || (GamePositionNow().plyCount == 1 && HistoryCount() == 0));
-  case command::NetContinue:
-  case command::NetJoinTable:
-  case command::NetDisconnect: return connected;
-  case command::NetDraw:
-  case command::NetResign: return connected && playing;
-  case command::NetConnect:
-  case command::NetStartServer: return !connected;
-  case command::NetMyAddress: return true;
-  default: return false;
-  }
-}
-
-bool RunNetCommand(int id) {
-  switch (id) {
-  case command::NetNewGame: SendToServer(6, ShortPayload(1)); return true;
-  case command::NetContinue: SendToServer(14, ShortPayload(1)); return true;
-  case command::NetDraw: SendToServer(7, ShortPayload(1)); return true;
-  case command::NetResign: SendToServer(8, ShortPayload(1)); return true;
-  case command::NetStartServer: StartServerCommand(); return true;
-  case command::NetDisconnect: LeaveNetworkMode(true); return true;
-  case command::NetMyAddress: ShowMyAddresses(); return true;
-  default: return false; // the dialogs: Connect and Join Table
-  }
-}
-
 bool NetClickAllowed() {
   if (!netGame) return true;
   std::lock_guard<std::mutex> lock(GameMutex());
   return gamePosition.sideToMove == netClient.localColour && GamePositionAtEnd() && gameState == GameInProgress;
 }
+
+namespace {
+
+// The engine makes the moves entered here; the client hears of each through the platform's
+// GameControl and sends it on in a network game.
+const bool MoveForwardingInstalled = [] {
+  CurrentGameControl().enteredMoveMade = [] {
+    if (netGame) SendNetworkMove();
+  };
+  return true;
+}();
+
+} // namespace
 
 } // namespace kestrin

@@ -3,8 +3,10 @@
 // own user runs the same logic as client 0.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "net/wire.h"
@@ -28,6 +30,22 @@ struct NetClientState {
   int humanSideBefore = 1;         // the game mode to return to after network play
 };
 extern NetClientState netClient;
+
+// Set by the network client while a network game is connected: the commands that would
+// disturb it do nothing then.
+extern std::atomic<int> netGame;
+
+// What the client asks of the window's game controller, which sits beside it and fills these
+// in (game/controller.cpp): stopping the engine around a change of the game (it resumes
+// afterwards what it was doing), turning the board to a newly taken seat, and noting a move
+// the opponent made so that its squares are framed. Empty, the work just runs and there is
+// no board to turn or frame.
+struct NetGameHooks {
+  void (*withEngineStopped)(const std::function<void()>& work) = nullptr;
+  void (*seatTaken)(int colour) = nullptr;
+  void (*opponentMoved)() = nullptr;
+};
+NetGameHooks& CurrentNetGameHooks();
 
 // Clears the client state and the network-mode flag (not the connection) for a fresh start.
 void ResetNetClient();
@@ -69,10 +87,6 @@ void ShowMyAddresses();
 // The information text of ShowMyAddresses for a list of dotted addresses ("" for none).
 std::string AddressesText(const std::deque<std::string>& addresses);
 
-// The Internet menu: whether a command can be chosen now, and running the ones that need no
-// dialog (false for the others).
-bool NetCommandEnabled(int id);
-bool RunNetCommand(int id);
 // Whether a click on the board may start or finish a move: in a network game only on this
 // copy's own turn, at the latest position of a game in progress.
 bool NetClickAllowed();

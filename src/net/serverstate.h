@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "board/gameend.h"
+#include "board/keys.h"
 #include "board/position.h"
 #include "net/connection.h"
 #include "net/server.h"
 #include "notation/history.h"
-#include "search/keys.h"
 
 namespace kestrin {
 

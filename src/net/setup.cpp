@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "board/gameend.h"
-#include "game/controller.h"
 #include "net/client.h"
 #include "net/network.h"
 #include "notation/history.h"
@@ -33,7 +32,7 @@ bool ChangesAllowed() {
 void StartNetGame() {
   netSetup = NetSetupState();
   NewGame(true);
-  controller.boardFlipped = netClient.localColour == NetBlack ? 1 : 0;
+  if (const auto seatTaken = CurrentNetGameHooks().seatTaken) seatTaken(netClient.localColour);
   CurrentFrontend().RefreshBoard();
   CurrentNetView().SetupChanged();
 }

@@ -3,10 +3,10 @@
 #include <cstring>
 
 #include "board/gameend.h"
-#include "board/moveentry.h"
+#include "board/keys.h"
+#include "notation/moveentry.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"
-#include "search/keys.h"
 
 namespace kestrin {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "board/moveentry.h"
 #include "board/tables.h"
+#include "notation/moveentry.h"
 
 namespace kestrin {
 

@@ -11,4 +11,9 @@ namespace kestrin {
 // progress and the side to move is charged from now on.
 void ResetGameRecord(const Position* start = nullptr);
 
+// A fresh game from the initial position for the game files and the book builder: the
+// engine's NewGame through the platform's GameControl, which stops the engine first; in a
+// program without the engine, the record alone. With `show` the window announces it.
+void StartNewGame(bool show);
+
 } // namespace kestrin

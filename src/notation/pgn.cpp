@@ -9,18 +9,14 @@
 #include <memory>
 #include <sys/stat.h>
 
-#include "game/controller.h"
-#include "net/client.h"
 #include "notation/fen.h"
 #include "notation/history.h"
-#include "notation/regularfile.h"
+#include "notation/newgame.h"
 #include "notation/san.h"
-#include "notation/safewrite.h"
 #include "notation/transcript.h"
 #include "platform/frontend.h"
-#include "platform/settings.h"
-#include "search/engine.h"
-#include "search/limits.h"
+#include "platform/regularfile.h"
+#include "platform/safewrite.h"
 
 namespace kestrin {
 
@@ -302,27 +298,6 @@ bool IsRemarkLine(const char* line, bool& inComment) {
 
 } // namespace
 
-PgnPlayers CurrentPgnPlayers() {
-  PgnPlayers players;
-  players.playerName = settings.playerName;
-  players.eloRating = settings.eloRating;
-  players.humanSide = HumanSide.load();
-  players.timeMinutes = searchSettings.timeMinutes.load();
-  players.timeIncrement = searchSettings.timeIncrement.load();
-  players.netGame = netGame.load();
-  if (players.netGame) {
-    players.netWhiteName = netClient.netWhiteName;
-    players.netBlackName = netClient.netBlackName;
-    players.netMinutes = netClient.netMinutes;
-    players.netSeconds = netClient.netSeconds;
-  }
-  return players;
-}
-
-int SavePgnGame(int resultCode, const char* fileName, int append) {
-  return SavePgnGame(resultCode, fileName, append, CurrentPgnPlayers());
-}
-
 int SavePgnGame(int resultCode, const char* fileName, int append, const PgnPlayers& players) {
   if (!fileName) return 0;
   const std::string text = GameText(resultCode, players);
@@ -422,7 +397,7 @@ int LoadPgnGame(const char* fileName, int gameNumber, int showInformation) {
     return 0;
   }
 
-  NewGame(false);
+  StartNewGame(false);
   if (info.fen[0]) PositionFromFen(info.fen, std::strlen(info.fen));
   PlayMoveTextBlock(buffer.get());
   RebuildTranscript(gamePosition.plyCount - 2);

@@ -47,17 +47,13 @@ struct PgnPlayers {
   int netSeconds = 5;
 };
 
-// The players of the game on the board as the settings and the game mode name them
-// (a network game fills in its own names and time control).
-PgnPlayers CurrentPgnPlayers();
-
 // Writes the game in progress (main record, startPosition, game position's ply) in the form
 // every PGN reader takes: the seven standard tags first, standard move text ending in the
 // result of `resultCode` (1 "1-0", 2 "0-1", 3 "1/2-1/2", else "*"). `append` 1 adds it to the
 // end of the file; otherwise the file is replaced whole. Returns 1, or 0 after saying why not.
+// The players come from the caller: the writer does not know the front end that runs the game
+// (game/pgnplayers.h names the players of the game on the board).
 int SavePgnGame(int resultCode, const char* fileName, int append, const PgnPlayers& players);
-// The same with CurrentPgnPlayers().
-int SavePgnGame(int resultCode, const char* fileName, int append);
 
 // Reads the next game of `file`: its tags into `info`, its move text into `buffer` (at least
 // PgnBufferSize characters). Returns 1 when another game follows, else 0.

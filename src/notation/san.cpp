@@ -6,9 +6,9 @@
 #include "board/gameend.h"
 #include "board/legality.h"
 #include "board/makemove.h"
-#include "board/moveentry.h"
 #include "board/movegen.h"
 #include "board/tables.h"
+#include "notation/moveentry.h"
 #include "notation/movetext.h"
 
 namespace kestrin {

@@ -30,4 +30,9 @@ Frontend& CurrentFrontend() {
 
 void InstallFrontend(Frontend* frontend) { installedFrontend.store(frontend, std::memory_order_release); }
 
+GameControl& CurrentGameControl() {
+  static GameControl control;
+  return control;
+}
+
 } // namespace kestrin

@@ -58,6 +58,24 @@ void InstallFrontend(Frontend* frontend);
 // 1 while the program runs as an engine under the Winboard protocol: no boxes, no window updates.
 extern std::atomic<int> WinboardMode;
 
+// What the game files and the book builder ask of the engine when they replace the game on the
+// board: they sit below the search and may not call it, so the engine thread
+// (search/engine.cpp) fills these in as the program loads. Left empty, nothing runs there to stop.
+// The engine in turn tells the layers above it of a move entered here through enteredMoveMade.
+struct GameControl {
+  // Stops the engine without playing a move and waits until it is idle.
+  void (*stopEngine)() = nullptr;
+  // A fresh game from the initial position (the engine stopped first); `show` announces it.
+  void (*newGame)(bool show) = nullptr;
+  // Called by the engine once a move entered here (HumanMoveEntered) is on the board, before the
+  // game's end is judged: the network client (net/client.cpp) passes it on to a network opponent.
+  void (*enteredMoveMade)() = nullptr;
+};
+GameControl& CurrentGameControl();
+inline void StopEngineForGameChange() {
+  if (CurrentGameControl().stopEngine) CurrentGameControl().stopEngine();
+}
+
 // Shorthands for the two calls nearly every module makes.
 inline void SetInfoText(std::string_view text) { CurrentFrontend().SetInfoText(text); }
 inline void ShowMessage(std::string_view text, std::string_view caption) {

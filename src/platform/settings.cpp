@@ -3,10 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "notation/regularfile.h"
-#include "notation/safewrite.h"
-#include "search/limits.h"
-#include "search/output.h"
+#include "platform/regularfile.h"
+#include "platform/safewrite.h"
 
 namespace kestrin {
 
@@ -81,15 +79,6 @@ bool WriteSettings(const char* fileName) {
                              s.reservedFlag, s.highlightLastMove, s.whitePovEvals, s.reservedZero);
   if (length < 0 || length >= static_cast<int>(sizeof text)) return false;
   return WriteFileReplacing(fileName, text, static_cast<std::size_t>(length));
-}
-
-void ApplySettings() {
-  searchSettings.timeMinutes = settings.gameMinutes;
-  searchSettings.timeIncrement = settings.secondsPerMove;
-  searchSettings.ponderEnabled = settings.ponderEnabled;
-  searchSettings.showSearchInfo = settings.showSearchInfo;
-  searchSettings.hashSizeExponent = settings.hashSizeExponent;
-  EvalsFromWhitePov = settings.whitePovEvals;
 }
 
 } // namespace kestrin

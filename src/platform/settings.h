@@ -34,7 +34,5 @@ void ResetSettings();
 void ReadSettings(const char* fileName = SettingsFileName);
 // Writes all thirteen fields, replacing the file only once it is written whole.
 bool WriteSettings(const char* fileName = SettingsFileName);
-// Puts the settings in force: time control, ponder, search information, table size, evaluation point of view.
-void ApplySettings();
 
 } // namespace kestrin

@@ -1,10 +1,10 @@
 #include "search/alphabeta.h"
 
 #include "board/attacks.h"
+#include "board/keys.h"
 #include "board/legality.h"
 #include "eval/evaluate.h"
 #include "platform/clock.h"
-#include "search/keys.h"
 #include "search/limits.h"
 #include "search/ordering.h"
 #include "search/output.h"

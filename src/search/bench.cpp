@@ -4,9 +4,9 @@
 #include <cstring>
 #include <iterator>
 
+#include "board/keys.h"
 #include "eval/kpk.h"
 #include "notation/fen.h"
-#include "search/keys.h"
 #include "search/searchstate.h"
 #include "search/think.h"
 #include "search/transposition.h"

@@ -5,10 +5,8 @@
 #include <thread>
 
 #include "board/gameend.h"
-#include "board/moveentry.h"
-#include "game/controller.h"
-#include "net/client.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/newgame.h"
 #include "notation/transcript.h"
 #include "platform/clock.h"
@@ -235,7 +233,7 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
     ShowGameChanged();
   }
   // A network opponent hears of the move before a game-over box waits for an answer here.
-  if (netGame) SendNetworkMove();
+  if (const auto moveMade = CurrentGameControl().enteredMoveMade) moveMade();
   const Position now = GameSnapshot();
   int result = GameInProgress;
   if (!CheckGameEnd(now, 0, result)) {
@@ -273,5 +271,22 @@ void NewGame(bool show) {
     SetInfoText("The Game Begins..");
   }
 }
+
+namespace {
+
+// Loading a game file and building a book replace the game on the board from below the search;
+// they reach the engine through the platform's GameControl, filled in as soon as this file is
+// part of the program.
+const bool GameControlInstalled = [] {
+  GameControl& control = CurrentGameControl();
+  control.stopEngine = [] {
+    AbortFlag = 3;
+    WaitForEngine();
+  };
+  control.newGame = NewGame;
+  return true;
+}();
+
+} // namespace
 
 } // namespace kestrin

@@ -3,6 +3,8 @@
 #include <cstdint>
 
 #include "platform/frontend.h"
+#include "platform/settings.h"
+#include "search/output.h"
 
 namespace kestrin {
 
@@ -61,6 +63,15 @@ SearchParamsOutcome ApplySearchParams(const SearchParamsValues& entered) {
   searchSettings.maxNodes = out.maxNodes;
   searchSettings.waitFlag = out.waitFlag;
   return out;
+}
+
+void ApplySettings() {
+  searchSettings.timeMinutes = settings.gameMinutes;
+  searchSettings.timeIncrement = settings.secondsPerMove;
+  searchSettings.ponderEnabled = settings.ponderEnabled;
+  searchSettings.showSearchInfo = settings.showSearchInfo;
+  searchSettings.hashSizeExponent = settings.hashSizeExponent;
+  EvalsFromWhitePov = settings.whitePovEvals;
 }
 
 } // namespace kestrin

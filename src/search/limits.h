@@ -25,6 +25,9 @@ extern SearchSettings searchSettings;
 
 // Puts every setting back to its default.
 void ResetSearchSettings();
+// Puts the settings file's values in force: time control, ponder, search information, table
+// size, evaluation point of view.
+void ApplySettings();
 
 // The fields of the "Search Params" dialog as entered, and as shown when it opens.
 struct SearchParamsValues {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "board/keys.h"
 #include "board/types.h"
 #include "notation/history.h"
 #include "notation/movetext.h"
@@ -10,7 +11,6 @@
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
-#include "search/keys.h"
 #include "search/limits.h"
 #include "search/searchstate.h"
 #include "search/think.h"

@@ -1,10 +1,10 @@
 #include "search/quiescence.h"
 
 #include "board/attacks.h"
+#include "board/keys.h"
 #include "board/legality.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
-#include "search/keys.h"
 #include "search/ordering.h"
 #include "search/takeback.h"
 

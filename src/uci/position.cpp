@@ -2,10 +2,10 @@
 
 #include <mutex>
 
-#include "board/moveentry.h"
 #include "board/tables.h"
 #include "notation/fen.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/newgame.h"
 #include "search/engine.h"
 #include "uci/coordinates.h"

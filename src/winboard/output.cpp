@@ -6,10 +6,10 @@
 #include <string>
 
 #include "board/gameend.h"
+#include "board/keys.h"
 #include "notation/history.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
-#include "search/keys.h"
 #include "search/limits.h"
 #include "search/output.h"
 #include "search/searchstate.h"

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "board/gameend.h"
+#include "game/pgnplayers.h"
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/movetext.h"

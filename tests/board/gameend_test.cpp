@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "board/gameend.h"
-#include "search/keys.h"
+#include "board/keys.h"
 #include "support/fixtures.h"
 #include "support/recordingfrontend.h"
 

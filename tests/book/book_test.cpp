@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "board/moveentry.h"
+#include "board/keys.h"
 #include "book/book.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/movetext.h"
-#include "search/keys.h"
 #include "support/fixtures.h"
 #include "support/gamereset.h"
 #include "support/legalmoves.h"

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "board/keys.h"
 #include "book/book.h"
 #include "book/bookbuild.h"
 #include "notation/history.h"
-#include "search/keys.h"
 #include "support/fixtures.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "board/keys.h"
 #include "book/book.h"
 #include "notation/history.h"
 #include "platform/clock.h"
-#include "search/keys.h"
 #include "support/gamereset.h"
 #include "support/legalmoves.h"
 #include "support/recordingfrontend.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "board/moveentry.h"
 #include "board/tables.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/movetext.h"
 #include "support/fixtures.h"
 #include "support/gamereset.h"

@@ -14,7 +14,8 @@
 #include <vector>
 
 #include "board/attacks.h"
-#include "notation/clipboard.h"
+#include "game/clipboard.h"
+#include "game/pgnplayers.h"
 #include "notation/history.h"
 #include "notation/movetext.h"
 #include "notation/pgn.h"

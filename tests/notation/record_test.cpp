@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "board/gameend.h"
+#include "board/keys.h"
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/movetext.h"
 #include "notation/transcript.h"
-#include "search/keys.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "board/keys.h"
 #include "eval/evaluate.h"
 #include "search/alphabeta.h"
-#include "search/keys.h"
 #include "search/ordering.h"
 #include "search/searchstate.h"
 #include "search/think.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "search/keys.h"
+#include "board/keys.h"
 #include "search/limits.h"
 #include "search/transposition.h"
 #include "support/fixtures.h"

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "board/moveentry.h"
 #include "board/types.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "notation/newgame.h"
 #include "platform/clock.h"
 #include "platform/frontend.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <random>
 
-#include "search/keys.h"
+#include "board/keys.h"
 #include "support/fixtures.h"
 #include "support/legalmoves.h"
 

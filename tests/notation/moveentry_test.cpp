@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "board/moveentry.h"
 #include "notation/history.h"
+#include "notation/moveentry.h"
 #include "support/fixtures.h"
 #include "support/gamereset.h"
 #include "support/recordingfrontend.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "notation/safewrite.h"
+#include "platform/safewrite.h"
 #include "support/scratchdir.h"
 
 namespace kestrin {

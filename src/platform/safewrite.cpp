@@ -1,4 +1,4 @@
-#include "notation/safewrite.h"
+#include "platform/safewrite.h"
 
 #include <atomic>
 #include <cerrno>
@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "notation/regularfile.h"
+#include "platform/regularfile.h"
 
 namespace kestrin {
 

@@ -1,4 +1,4 @@
-#include "search/keys.h"
+#include "board/keys.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "board/moveentry.h"
+#include "notation/moveentry.h"
 
 #include "board/legality.h"
 #include "board/movegen.h"

@@ -1,4 +1,4 @@
-#include "notation/regularfile.h"
+#include "platform/regularfile.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,10 +1,11 @@
-#include "notation/clipboard.h"
+#include "game/clipboard.h"
 
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "board/gameend.h"
+#include "game/pgnplayers.h"
 #include "notation/fen.h"
 #include "notation/history.h"
 #include "notation/pgn.h"
