@@ -323,7 +323,7 @@ fault settings-field-order "settings file" src/platform/settings.cpp \
   '&s.ponderEnabled,  &s.showSearchInfo,' \
   '&s.showSearchInfo,  &s.ponderEnabled,' \
   "the settings reader takes the ponder and search-information lines in swapped order"
-fault settings-apply-increment "settings file" src/platform/settings.cpp \
+fault settings-apply-increment "settings file" src/search/limits.cpp \
   'searchSettings.timeIncrement = settings.secondsPerMove;' \
   'searchSettings.timeIncrement = settings.gameMinutes;' \
   "the increment put in force is the game's minutes"
