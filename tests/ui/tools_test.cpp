@@ -103,7 +103,9 @@ TEST_F(WindowTest, DiagnosticsOfTheStartPosition) {
       {command::DisplayTtEntry, "Not Found"}};
   for (const auto& c : cases) {
     Trigger(c.command);
-    if (c.info) EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == c.info; }, 2000)) << c.info;
+    if (c.info) {
+      EXPECT_TRUE(WaitUntil([&] { return window->Panel()->Info() == c.info; }, 2000)) << c.info;
+    }
   }
 }
 
@@ -147,10 +149,14 @@ TEST_F(WindowTest, BookDialogLimitsBuildsAndCancels) {
       if (c.cancel && b->text() == "Cancel") b->click();
     ASSERT_TRUE(WaitUntil([&dialog] { return !dialog.Building(); }, 60000));
     EXPECT_EQ(dialog.LastResult(), c.result) << c.file;
-    if (c.cancel) EXPECT_EQ(window->Panel()->Info().toStdString(), BookBuildCancelledText);
+    if (c.cancel) {
+      EXPECT_EQ(window->Panel()->Info().toStdString(), BookBuildCancelledText);
+    }
     if (c.added < 0) {
       EXPECT_EQ(std::memcmp(before.get(), &openingBook, sizeof openingBook), 0) << c.file;
-      if (!c.blocked) EXPECT_EQ(std::memcmp(&board, &gamePosition, sizeof board), 0) << c.file << ": the board stays";
+      if (!c.blocked) {
+        EXPECT_EQ(std::memcmp(&board, &gamePosition, sizeof board), 0) << c.file << ": the board stays";
+      }
     } else {
       EXPECT_EQ(openingBook.count, count + c.added) << c.file;
       EXPECT_TRUE(WaitUntil([this] { return window->Panel()->Info() == "Finished Adding .PGN"; }, 2000)) << c.file;
