@@ -37,17 +37,6 @@
 namespace kestrin::netload {
 namespace {
 
-// The legal moves of the side to move: what a player picks its random move from.
-std::vector<Move> LegalMoves(const Position& position) {
-  MoveList list;
-  GenerateMoves(position.sideToMove, position, list);
-  std::vector<Move> legal;
-  ForEachMove(list, [&](Move m) {
-    if (IsLegalMove(position, m, position.sideToMove)) legal.push_back(m);
-  });
-  return legal;
-}
-
 using Clock = std::chrono::steady_clock;
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 

@@ -1,6 +1,7 @@
 #include "board/legality.h"
 
 #include "board/attacks.h"
+#include "board/movegen.h"
 #include "board/tables.h"
 
 namespace kestrin {
@@ -65,6 +66,16 @@ bool NodeLegality::Judge(Move move) const {
 int CountLegalMoves(const Position& position, const Move* moves, int count, int side, bool inCheck, int enough) {
   int legal = 0;
   for (int i = 0; i < count && legal < enough; ++i) legal += IsLegalGenerated(position, moves[i], side, inCheck);
+  return legal;
+}
+
+std::vector<Move> LegalMoves(const Position& position) {
+  MoveList list;
+  GenerateMoves(position.sideToMove, position, list);
+  std::vector<Move> legal;
+  ForEachMove(list, [&](Move m) {
+    if (IsLegalMove(position, m, position.sideToMove)) legal.push_back(m);
+  });
   return legal;
 }
 

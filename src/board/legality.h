@@ -1,6 +1,8 @@
 // Whether a move keeps its own king out of check: the one legality test every caller shares.
 #pragma once
 
+#include <vector>
+
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
@@ -17,6 +19,9 @@ inline bool IsEnPassantCapture(const Position& position, Move move) {
 // `promotionType`); true when the king of `side` is then not in check.
 bool TryMove(const Position& position, Move move, int side, Position& after, int promotionType = Queen);
 bool IsLegalMove(const Position& position, Move move, int side);
+
+// The legal moves of the side to move, in generation order (captures, then quiet moves).
+std::vector<Move> LegalMoves(const Position& position);
 
 // The same verdict for a generated move, mostly without making it: a king move by the attacks
 // on its destination, another man by the line through its square and the king. `inCheck` is

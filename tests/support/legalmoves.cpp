@@ -8,16 +8,6 @@
 
 namespace kestrin::test {
 
-std::vector<Move> LegalMoves(const Position& position) {
-  MoveList list;
-  GenerateMoves(position.sideToMove, position, list);
-  std::vector<Move> legal;
-  ForEachMove(list, [&](Move m) {
-    if (IsLegalMove(position, m, position.sideToMove)) legal.push_back(m);
-  });
-  return legal;
-}
-
 bool PlayRandomMove(Position& position, std::mt19937& random, PlayedMove& played) {
   std::vector<Move> legal = LegalMoves(position);
   if (legal.empty()) return false;

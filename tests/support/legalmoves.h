@@ -5,13 +5,14 @@
 #include <random>
 #include <vector>
 
+#include "board/legality.h"
 #include "board/makemove.h"
 #include "board/position.h"
 
 namespace kestrin::test {
 
 // The legal moves of the side to move, in generation order (captures, then quiet moves).
-std::vector<Move> LegalMoves(const Position& position);
+using kestrin::LegalMoves;
 
 struct PlayedMove {
   Move move;
