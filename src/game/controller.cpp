@@ -129,10 +129,7 @@ PlayerLabels LabelsFor(int humanSide, const std::string& playerName) {
   return labels;
 }
 
-Position GamePositionNow() {
-  std::lock_guard<std::mutex> lock(GameMutex());
-  return gamePosition;
-}
+Position GamePositionNow() { return GameSnapshot(); }
 
 void SetMode(int humanSide) {
   HumanSide = humanSide;

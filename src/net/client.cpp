@@ -32,11 +32,6 @@ NetGameHooks& CurrentNetGameHooks() {
 
 namespace {
 
-Position GamePositionNow() {
-  std::lock_guard<std::mutex> lock(GameMutex());
-  return gamePosition;
-}
-
 void RunWithEngineStopped(const std::function<void()>& work) {
   if (const auto guard = CurrentNetGameHooks().withEngineStopped) guard(work);
   else work();
@@ -80,7 +75,7 @@ void PlayReceivedMove(const Payload& payload) {
   if (used >= 0) (mover == NetBlack ? blackUsed : whiteUsed) = used;
   if (netClient.localColour == NetWhite || netClient.localColour == NetBlack) {
     int result = gameState;
-    if (CheckGameEnd(GamePositionNow(), 1, result)) gameState = result;
+    if (CheckGameEnd(GameSnapshot(), 1, result)) gameState = result;
   }
 }
 
@@ -95,7 +90,7 @@ void LoadMoveList(const Payload& payload) {
   });
   whiteUsed = white;
   blackUsed = black;
-  RebuildTranscript(GamePositionNow().plyCount - 2);
+  RebuildTranscript(GameSnapshot().plyCount - 2);
   CurrentFrontend().RefreshBoard();
   CurrentFrontend().RefreshPanel(true);
 }

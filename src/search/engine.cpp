@@ -26,6 +26,11 @@ std::atomic<int> HumanSide{1};
 Position PonderPosition;
 std::atomic<int> PonderMove{-1};
 
+Position GameSnapshot() {
+  std::lock_guard<std::mutex> lock(GameMutex());
+  return gamePosition;
+}
+
 namespace {
 
 constexpr int AnalysisDepth = 28;
@@ -33,12 +38,6 @@ constexpr int ReadyWaitMilliseconds = 1000;
 
 std::thread engineThread;
 std::atomic<bool> quitRequested{false};
-
-// The game position as it stands now, copied under the game lock.
-Position GameSnapshot() {
-  std::lock_guard<std::mutex> lock(GameMutex());
-  return gamePosition;
-}
 
 void JudgeGameWithMessages() {
   int result = gameState;

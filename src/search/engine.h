@@ -25,6 +25,8 @@ extern std::atomic<int> PonderMove;
 // Guards the game position and the main record while one thread copies or changes them.
 // Held only around those copies, never during a search.
 std::mutex& GameMutex();
+// The game position as it stands now, copied under the game lock.
+Position GameSnapshot();
 // The ply of the position the game started from (odd: White began), read under the game lock.
 int StartPly();
 
