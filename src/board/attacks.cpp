@@ -40,19 +40,23 @@ bool ScanAttackers(const u8* board, int square, int vacated, Visit&& visit) {
   constexpr int knight = Knight + Offset, pawn = Pawn + Offset, bishop = Bishop + Offset, rook = Rook + Offset,
                 queen = Queen + Offset, king = King + Offset;
   auto first = [&](int d) { return WithVacated ? FirstManPast(board, square, d, vacated) : FirstMan(board, square, d); };
+#pragma GCC unroll 8
   for (int d : KnightSteps)
     if (board[square + d] == knight && visit(square + d)) return true;
   constexpr int pawnA = Offset == 0 ? 9 : -11, pawnB = Offset == 0 ? 11 : -9;
   if (board[square + pawnA] == pawn && visit(square + pawnA)) return true;
   if (board[square + pawnB] == pawn && visit(square + pawnB)) return true;
+#pragma GCC unroll 8
   for (int d : DiagonalSteps) {
     int s = first(d), code = board[s];
     if ((code == bishop || code == queen) && visit(s)) return true;
   }
+#pragma GCC unroll 8
   for (int d : StraightSteps) {
     int s = first(d), code = board[s];
     if ((code == rook || code == queen) && visit(s)) return true;
   }
+#pragma GCC unroll 8
   for (int d : KingSteps)
     if (board[square + d] == king && visit(square + d)) return true;
   return false;

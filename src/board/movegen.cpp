@@ -92,6 +92,7 @@ struct Routines {
 
   template <typename Out>
   static void Steps(Out& out, const u8* board, int from, u32 partial, const int (&steps)[8]) {
+#pragma GCC unroll 8
     for (int d : steps) {
       int to = from + d, code = board[to];
       if (code == Empty) {
@@ -104,6 +105,7 @@ struct Routines {
 
   template <int N, typename Out>
   static void Slides(Out& out, const u8* board, int from, u32 partial, const int (&rays)[N]) {
+#pragma GCC unroll 8
     for (int d : rays) {
       int to = from + d;
       for (; board[to] == Empty; to += d)
