@@ -110,6 +110,7 @@ Pins FindPins(const Position& p, int side) {
   pins.count = 0;
   const int king = KingSquare(p, side);
   const int enemy = side == White ? BlackOffset : 0;
+#pragma GCC unroll 8
   for (int d : KingSteps) {
     const int s = FirstMan(p.board, king, d);
     const int code = p.board[s];
@@ -129,11 +130,13 @@ bool FindPinsUnlessChecked(const Position& p, int side, Pins& pins) {
   const int king = KingSquare(p, side);
   const int enemy = side == White ? BlackOffset : 0;
   const int knight = Knight + enemy, pawn = Pawn + enemy;
+#pragma GCC unroll 8
   for (int d : KnightSteps)
     if (board[king + d] == knight) return true;
   if (side == White ? board[king - 9] == pawn || board[king - 11] == pawn
                     : board[king + 9] == pawn || board[king + 11] == pawn)
     return true;
+#pragma GCC unroll 8
   for (int d : KingSteps) {
     const int s = FirstMan(board, king, d);
     const int code = board[s];

@@ -40,6 +40,7 @@ u32 RepetitionKey(const Position& p) {
 
 void UpdateHashKeys(Position& p, const MoveUndo& undo) {
   u32 key = p.hashKey, lock = p.hashLock;
+#pragma GCC unroll 4
   for (int i = 0; i < 4; ++i) {
     int square = (undo.squares >> (8 * i)) & 0xFF;
     if (i >= 2 && square == 0) continue;
