@@ -52,9 +52,22 @@ inline int ChebyshevDistance(int a, int b) {
   int df = std::abs(FileOf[a] - FileOf[b]), dr = std::abs(RankOf[a] - RankOf[b]);
   return df > dr ? df : dr;
 }
-inline int KingDistance(int a, int b) {
-  return std::abs(FileOf[a] - FileOf[b]) + std::abs(RankOf[a] - RankOf[b]);
-}
+// Files plus ranks between two squares, by [a * 128 + b]; the tropism terms read it for every
+// piece of every evaluation, so it is looked up instead of worked out. A square off the board
+// counts as file 0 and rank 0, as FileOf and RankOf have it.
+struct SquareDistances {
+  u8 values[128 * 128];
+};
+constexpr SquareDistances ManhattanDistances = [] {
+  auto file = [](int s) { return s / 10 >= 2 && s / 10 <= 9 && s % 10 >= 2 ? s % 10 - 1 : 0; };
+  auto rank = [](int s) { return s / 10 >= 2 && s / 10 <= 9 && s % 10 >= 2 ? 10 - s / 10 : 0; };
+  auto distance = [](int x, int y) { return x > y ? x - y : y - x; };
+  SquareDistances t{};
+  for (int a = 0; a < 128; ++a)
+    for (int b = 0; b < 128; ++b) t.values[a * 128 + b] = u8(distance(file(a), file(b)) + distance(rank(a), rank(b)));
+  return t;
+}();
+inline int KingDistance(int a, int b) { return ManhattanDistances.values[a * 128 + b]; }
 
 // Kings in touch with pawns of either colour: +8 for each pair of squares in front of or beside
 // the White king that holds a pawn, -8 likewise for the Black king.

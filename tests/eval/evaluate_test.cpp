@@ -5,6 +5,7 @@
 #include "eval/corpus.h"
 #include "eval/diagnostics.h"
 #include "eval/evaluate.h"
+#include "eval/evaltables.h"
 #include "eval/kpk.h"
 #include "eval_support.h"
 #include "support/fixtures.h"
@@ -53,6 +54,15 @@ TEST_F(Evaluation, HandCountedScores) {
     EXPECT_EQ(Full(p), c.score) << c.fen;
     EXPECT_EQ(Full(Mirrored(p)), -c.score) << c.fen;
   }
+}
+
+// The looked-up distance of the tropism terms is the board's own file and rank difference, on
+// and off the board alike.
+TEST(SquareDistance, AgreesWithTheBoardsFilesAndRanks) {
+  for (int a = 0; a < 128; ++a)
+    for (int b = 0; b < 128; ++b)
+      ASSERT_EQ(KingDistance(a, b), std::abs(FileOf[a] - FileOf[b]) + std::abs(RankOf[a] - RankOf[b]))
+          << a << " " << b;
 }
 
 // The terms display: the rooks on the seventh (king on g8 +95, open files 25 + 0 and 25 + 7)
