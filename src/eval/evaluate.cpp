@@ -85,7 +85,7 @@ int KingShields(const Position& p, int whiteKing, int blackKing) {
 }
 
 // A bishop's mobility penalty and tropism toward the enemy king, as a gain for its side.
-int BishopTerm(const Position& p, int bishop, int enemyKing) {
+[[gnu::always_inline]] inline int BishopTerm(const Position& p, int bishop, int enemyKing) {
   const int empty = (p.board[bishop - 11] == Empty) + (p.board[bishop - 9] == Empty) + (p.board[bishop + 9] == Empty) +
                     (p.board[bishop + 11] == Empty);
   return BishopLines.tropism[BishopLines.rising[bishop] - BishopLines.rising[enemyKing] + 14] +
