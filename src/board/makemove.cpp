@@ -41,11 +41,30 @@ u32 MakeCastling(Position& p, int code, u32& undoSquares, u32& undoPieces) {
   return ClassCastling;
 }
 
-inline void LoseRights(u8& state, int from, int to, int kingSquare, int shortCorner, int longCorner) {
-  if (state >= CastleNone) return;
-  if (from == kingSquare) state = CastleNone;
-  if (from == shortCorner || to == shortCorner) state |= 2;
-  if (from == longCorner || to == longCorner) state |= 1;
+// What a move from or onto a square takes from each side's castling, White's in the low byte and
+// Black's in the high one: a king leaving its square loses both sides (CastleNone is 3), a move
+// from or onto a corner the side of that corner (2 the short, 1 the long). Nearly every move
+// touches none of these squares, and one look tells.
+struct CastlingLosses {
+  u16 from[128];
+  u16 to[128];
+};
+constexpr CastlingLosses Losses = [] {
+  CastlingLosses t{};
+  t.from[E1] = CastleNone;
+  t.from[E8] = CastleNone << 8;
+  for (int black = 0; black <= 1; ++black) {
+    const int shift = black ? 8 : 0;
+    const int shortCorner = black ? H8 : H1, longCorner = black ? A8 : A1;
+    t.from[shortCorner] = t.to[shortCorner] = u16(2 << shift);
+    t.from[longCorner] = t.to[longCorner] = u16(1 << shift);
+  }
+  return t;
+}();
+
+// A side that has castled or can no longer castle keeps its state.
+inline void LoseRights(u8& state, unsigned lost) {
+  if (state < CastleNone) state = static_cast<u8>(state | lost);
 }
 
 } // namespace
@@ -63,8 +82,10 @@ u32 MakeMove(Position& p, Move move, u32& undoSquares, u32& undoPieces, int prom
   u32 result = ClassOrdinary;
   const bool whiteMover = mover < BlackOffset;
 
-  LoseRights(p.castleState[0], from, to, E1, H1, A1);
-  LoseRights(p.castleState[1], from, to, E8, H8, A8);
+  if (const unsigned lost = Losses.from[from] | Losses.to[to]) {
+    LoseRights(p.castleState[0], lost & 0xFF);
+    LoseRights(p.castleState[1], lost >> 8);
+  }
 
   int victim = board[to];
   if (victim == Empty) {
