@@ -48,9 +48,8 @@ void RecordRootBest(Move m, u16& bestMoveSlot, int score) {
   search.rootBestChanged = 1;
   PvFromChild(1, PvEntryOf(search.root, m, search.plies[2].list.inCheck != 0));
   if (search.iterationDepth > 3)
-    CurrentSearchReport().Thinking({.depth = search.iterationDepth, .score = score,
-                                    .milliseconds = ElapsedMilliseconds(), .nodes = search.nodeCount,
-                                    .firstMoveOnly = true});
+    CurrentSearchReport().Thinking(
+        {.depth = search.iterationDepth, .score = score, .nodes = search.nodeCount, .firstMoveOnly = true});
 }
 
 } // namespace

@@ -10,12 +10,13 @@
 
 namespace kestrin {
 
-// A score the search has for the best root move so far.
+// A score the search has for the best root move so far. The time since the think started is
+// the report's to read (ElapsedMilliseconds), when it shows it: the search reads the clock
+// no more often for being watched.
 struct ThinkingLine {
   int depth = 0;
   // White's point of view, as the search has it; 10000 or beyond is a game-ending draw.
   int score = 0;
-  long long milliseconds = 0; // since the think started
   u32 nodes = 0;
   // A new best root move whose own line is not searched yet: only that move is known, not the
   // principal variation behind it (search.pvTable's row 1 holds what is known).

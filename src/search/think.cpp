@@ -194,8 +194,7 @@ void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove) {
   const bool firstDone = std::abs(search.rootScore) > 19000 && std::abs(bestSoFar) < 19000;
   const bool newBest = depth >= 6 && std::abs(bestSoFar) < 19000 && bestMove != search.rootBestMove;
   if ((depth > 3 && firstDone) || newBest)
-    CurrentSearchReport().Thinking({.depth = depth, .score = bestSoFar, .milliseconds = ElapsedMilliseconds(),
-                                    .nodes = search.nodeCount});
+    CurrentSearchReport().Thinking({.depth = depth, .score = bestSoFar, .nodes = search.nodeCount});
   if (firstDone) scoredDepth = depth;
   if (depth >= 5 && firstDone) search.firstMoveSeconds = (ClockMilliseconds() - search.iterationStart) * 0.001f;
   search.rootScore = bestSoFar;
@@ -257,8 +256,8 @@ int Think(Position& position, int mode, int maxDepth) {
       const int depth = search.iterationDepth;
       const int v = AlphaBeta(root.sideToMove, 0, depth, depth - 9998, 9998 - depth, bestSlot, 1);
       if (v != AbortScore && (depth > 3 || std::abs(v) >= 9996 - depth))
-        CurrentSearchReport().Thinking({.depth = depth, .score = v, .milliseconds = ElapsedMilliseconds(),
-                                        .nodes = search.nodeCount, .iterationDone = true, .nextMove = bestSlot});
+        CurrentSearchReport().Thinking(
+            {.depth = depth, .score = v, .nodes = search.nodeCount, .iterationDone = true, .nextMove = bestSlot});
       search.iterationDepth = depth + 1;
       if (v == AbortScore) {
         search.iterationDepth = depth;

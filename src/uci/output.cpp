@@ -45,9 +45,10 @@ std::string InfoLine(int depth, int whiteScore, int side, u32 nodes, long long m
   return text;
 }
 
-std::string ThinkingInfo(const ThinkingLine& line, int side, const Position& root, const u32* pv) {
+std::string ThinkingInfo(const ThinkingLine& line, long long milliseconds, int side, const Position& root,
+                         const u32* pv) {
   const int length = static_cast<int>(std::min<u32>(pv[0], SearchPlies - 1));
-  return InfoLine(line.depth, line.score, side, line.nodes, line.milliseconds, LineText(root, pv + 1, length));
+  return InfoLine(line.depth, line.score, side, line.nodes, milliseconds, LineText(root, pv + 1, length));
 }
 
 } // namespace kestrin

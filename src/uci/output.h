@@ -23,8 +23,10 @@ std::string UciScore(int whiteScore, int side);
 std::string InfoLine(int depth, int whiteScore, int side, u32 nodes, long long milliseconds,
                      const std::string& line);
 
-// The info line of a thinking report of the search from `root` (White or Black to move is
-// `side`): the principal variation is the search's row `pv` (its length, then its entries).
-std::string ThinkingInfo(const ThinkingLine& line, int side, const Position& root, const u32* pv);
+// The info line of a thinking report `milliseconds` into the search from `root` (White or
+// Black to move is `side`): the principal variation is the search's row `pv` (its length,
+// then its entries).
+std::string ThinkingInfo(const ThinkingLine& line, long long milliseconds, int side, const Position& root,
+                         const u32* pv);
 
 } // namespace kestrin

@@ -89,11 +89,10 @@ public:
   void Thinking(const ThinkingLine& line) override {
     // A book move has no depth to tell of.
     if (!searchSettings.showSearchInfo || line.depth < 1) return;
-    UciSend(ThinkingInfo(line, search.rootSide, search.root, search.pvTable[1]));
+    UciSend(ThinkingInfo(line, ElapsedMilliseconds(), search.rootSide, search.root, search.pvTable[1]));
   }
   void MoveChosen(const ThinkOutcome& outcome) override {
-    Thinking({.depth = outcome.depth, .score = outcome.score, .milliseconds = ElapsedMilliseconds(),
-              .nodes = search.nodeCount});
+    Thinking({.depth = outcome.depth, .score = outcome.score, .nodes = search.nodeCount});
   }
   void MovePlayed(const PlayedMove& played) override {
     std::lock_guard<std::mutex> lock(stateMutex);

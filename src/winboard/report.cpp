@@ -11,10 +11,10 @@ namespace {
 class Xboard : public InterfaceReport {
 public:
   void Thinking(const ThinkingLine& line) override {
-    PostThinking(line.depth, line.score, line.milliseconds / 10, line.nodes, line.firstMoveOnly,
+    PostThinking(line.depth, line.score, ElapsedHundredths(), line.nodes, line.firstMoveOnly,
                  line.iterationDone ? std::optional<u16>(line.nextMove) : std::nullopt);
   }
-  // The line the move comes from, with the time as it is now that the move is about to go out.
+  // The line the move comes from.
   void MoveChosen(const ThinkOutcome& outcome) override {
     PostThinking(outcome.depth, outcome.score, ElapsedHundredths(), search.nodeCount, false);
   }
