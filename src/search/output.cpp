@@ -8,7 +8,6 @@
 #include "notation/history.h"
 #include "notation/movetext.h"
 #include "notation/transcript.h"
-#include "platform/clock.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
 #include "search/searchstate.h"

@@ -21,7 +21,6 @@
 #include "search/engine.h"
 #include "search/limits.h"
 #include "search/ordering.h"
-#include "search/output.h"
 #include "search/report.h"
 #include "search/searchstate.h"
 #include "search/transposition.h"

@@ -26,7 +26,6 @@
 #include "notation/transcript.h"
 #include "platform/settings.h"
 #include "search/engine.h"
-#include "search/output.h"
 #include "ui/boardview.h"
 #include "ui/bookdialog.h"
 #include "ui/chatwindow.h"
