@@ -13,6 +13,7 @@
 #include "search/searchstate.h"
 #include "search/transposition.h"
 #include "winboard/output.h"
+#include "winboard/report.h"
 
 namespace kestrin::fuzz {
 
@@ -33,6 +34,7 @@ void StartEngine(bool engineThread) {
   std::filesystem::current_path(folder);
   WinboardMode = 1; // no boxes, no window updates
   SetProtocolWriter(Silent);
+  InstallSearchReport(&XboardReport());
   InitBoardTables();
   ResetSearchState();
   InitHashKeys();

@@ -9,6 +9,7 @@
 #include "game/clipboard.h"
 #include "game/clocks.h"
 #include "game/commands.h"
+#include "game/searchinfo.h"
 #include "game/windowcommands.h"
 #include "net/client.h"
 #include "notation/history.h"

@@ -7,12 +7,11 @@
 #include "platform/clock.h"
 #include "search/limits.h"
 #include "search/ordering.h"
-#include "search/output.h"
 #include "search/quiescence.h"
+#include "search/report.h"
 #include "search/takeback.h"
 #include "search/think.h"
 #include "search/transposition.h"
-#include "winboard/output.h"
 
 namespace kestrin {
 
@@ -39,7 +38,7 @@ bool ClockSaysStop() {
   if (ScoreDropped()) now -= static_cast<long long>(search.extraSeconds * 1000.0f);
   if (EngineMode != 1 && now - search.searchStart > static_cast<long long>(search.targetSeconds * 1000.0f))
     return true;
-  ShowSearchInfo();
+  CurrentSearchReport().Searching();
   return false;
 }
 
@@ -49,7 +48,8 @@ void RecordRootBest(Move m, u16& bestMoveSlot, int score) {
   search.rootBestChanged = 1;
   PvFromChild(1, PvEntryOf(search.root, m, search.plies[2].list.inCheck != 0));
   if (search.iterationDepth > 3)
-    PostThinking(search.iterationDepth, score, ElapsedHundredths(), search.nodeCount, false, true, false);
+    CurrentSearchReport().Thinking(
+        {.depth = search.iterationDepth, .score = score, .nodes = search.nodeCount, .firstMoveOnly = true});
 }
 
 } // namespace

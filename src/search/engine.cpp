@@ -12,9 +12,9 @@
 #include "platform/clock.h"
 #include "platform/frontend.h"
 #include "search/limits.h"
+#include "search/report.h"
 #include "search/searchstate.h"
 #include "search/think.h"
-#include "winboard/output.h"
 
 namespace kestrin {
 
@@ -106,7 +106,7 @@ void Ponder() {
     PonderMove = -1;
     EngineBusy = wake ? 1 : 0;
   }
-  if (played && !WinboardMode) {
+  if (played && CurrentSearchReport().ShowsGame()) {
     ShowGameChanged();
     JudgeGameWithMessages();
   }
@@ -143,7 +143,7 @@ void EngineThread() {
       if (GameSnapshot().plyCount == before.plyCount) break;
       // Told to stop without playing: this turn is over, whatever the flags now say.
       if (AbortFlag == 3) break;
-      if (!WinboardMode) JudgeGameWithMessages();
+      if (CurrentSearchReport().ShowsGame()) JudgeGameWithMessages();
     }
     EngineMode = 0;
     EngineBusy = 0;
@@ -226,7 +226,8 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
     gameState = GameInProgress;
     if (EngineMode == 1) EngineMode = std::memcmp(&gamePosition, &PonderPosition, sizeof(Position)) == 0 ? 2 : 3;
   }
-  if (!WinboardMode) {
+  SearchReport& report = CurrentSearchReport();
+  if (report.ShowsGame()) {
     // Whatever the information line said was said of the position before this move.
     SetInfoText("");
     ShowGameChanged();
@@ -240,8 +241,8 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
     return 1;
   }
   gameState = result;
-  if (!WinboardMode) CheckGameEnd(now, 1, result);
-  else ReportResult(now);
+  if (report.ShowsGame()) CheckGameEnd(now, 1, result);
+  report.GameEnded(now);
   return 1;
 }
 

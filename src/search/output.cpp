@@ -8,12 +8,9 @@
 #include "notation/history.h"
 #include "notation/movetext.h"
 #include "notation/transcript.h"
-#include "platform/clock.h"
 #include "platform/frontend.h"
 #include "search/engine.h"
-#include "search/limits.h"
 #include "search/searchstate.h"
-#include "search/think.h"
 #include "search/transposition.h"
 
 namespace kestrin {
@@ -30,34 +27,12 @@ std::string Format(const char* format, auto... values) {
 
 std::string SquareName(int square) { return {char('a' + square % 10 - 2), char('0' + 10 - square / 10)}; }
 
-std::atomic<ScoreListener> scoreListener{nullptr};
-
-void ReportScore(const Position& position, int score) {
-  if (const ScoreListener listener = scoreListener.load()) listener(position, score == 10000 ? 0 : score);
-}
-
-bool ShowsInformation() { return searchSettings.showSearchInfo || AnalyseRequest == 1; }
-
 Position GamePositionCopy() {
   std::lock_guard<std::mutex> lock(GameMutex());
   return gamePosition;
 }
 
 } // namespace
-
-std::string ScoreText(int score) {
-  const bool noScoreYet = std::abs(score) > 19000;
-  if (noScoreYet) score = search.previousScore;
-  std::string text;
-  if (std::abs(score) < 9901) {
-    if (!EvalsFromWhitePov && search.rootSide == Black) score = -score;
-    text = Format("%.2f ", score * 0.01);
-  } else {
-    text = Format("%smates in %d ", score > 0 ? "White " : "Black ", (9999 - std::abs(score)) / 2);
-  }
-  if (noScoreYet || search.rootBestChanged) text += "*";
-  return text;
-}
 
 std::string ShortMoveText(int from, int to, const Position& position) {
   if (from == CastleWhiteShort || from == CastleBlackShort) return "O-O  ";
@@ -70,56 +45,6 @@ std::string ShortMoveText(int from, int to, const Position& position) {
   text += position.board[to] != Empty ? 'x' : '-';
   text += SquareName(to);
   return text;
-}
-
-void SetScoreListener(ScoreListener listener) { scoreListener = listener; }
-
-void ShowSearchInfo() {
-  if (WinboardMode) return;
-  if (EngineBusy == 1 && EngineMode == 1 && search.iterationDepth > 1) ReportScore(search.root, search.previousScore);
-  if (!ShowsInformation()) {
-    if (EngineBusy == 1) SetInfoText("Thinking....");
-    return;
-  }
-  const Position game = GamePositionCopy();
-  std::string text;
-  if (const int pondered = PonderMove; EngineBusy == 2 && pondered >= 0)
-    text = "Pondering " + SquareName(pondered & 0xFF) + "-" + SquareName(pondered >> 8) + " \n";
-  const u16 best = search.rootBestMove, current = search.currentRootMove;
-  text += Format("Eval: %s\nKNodes: %d\nDepth: %d", ScoreText(search.rootScore).c_str(),
-                 static_cast<int>(search.nodeCount / 1000), static_cast<int>(search.iterationDepth));
-  text += "\nMove: " + ShortMoveText(best & 0xFF, best >> 8, game);
-  text += Format("\n(%s) [%d/%d]", ShortMoveText(current & 0xFF, current >> 8, game).c_str(),
-                 static_cast<int>(search.rootMoveNumber), static_cast<int>(search.rootMoveCount));
-  if (ScoreDropped()) text += "\n[Panic]";
-  if (EngineBusy == 1 && EngineMode == 1) text += "\n\nanalyzing...";
-  SetInfoText(text);
-}
-
-void ShowFinalInfo(int score, int depth) {
-  // An analysis scores the position it looked at; a search that played, the position after its move.
-  if (search.rootMoveCount > 0) ReportScore(search.searchOnly ? search.root : search.work, score);
-  if (!ShowsInformation()) {
-    SetInfoText("Search Info Off.");
-    return;
-  }
-  std::string evaluation;
-  if (RepetitionCount(GamePositionCopy()) >= 2) evaluation = "Draw by Repetition ";
-  else if (score == 10000) evaluation = "Draw";
-  else if (search.rootMoveCount == 1) evaluation = "Single Move";
-  else evaluation = ScoreText(score);
-  const u32 nodes = search.nodeCount;
-  std::string text = nodes < 10000
-                         ? Format("Eval: %s\nNodes: %d\nDepth: %d", evaluation.c_str(), int(nodes), depth - 1)
-                         : Format("Eval: %s\nKNodes: %d\nDepth: %d", evaluation.c_str(), int(nodes / 1000), depth - 1);
-  const int number = search.rootMoveNumber;
-  if (number != 1 && number != search.rootMoveCount) text += "*";
-  const long long milliseconds = search.searchEnd - search.searchStart;
-  if (nodes > 1000 && milliseconds > 2)
-    text += Format("\nKN\\sec: %d", static_cast<int>((nodes / 1000) / (milliseconds * 0.001)));
-  double seconds = milliseconds * 0.001 - 0.1;
-  text += Format("\nTime: %.1f", seconds < 0 ? 0.0 : seconds);
-  SetInfoText(text);
 }
 
 std::string PvEntryText(int index, int mode) {

@@ -21,10 +21,9 @@
 #include "search/engine.h"
 #include "search/limits.h"
 #include "search/ordering.h"
-#include "search/output.h"
+#include "search/report.h"
 #include "search/searchstate.h"
 #include "search/transposition.h"
-#include "winboard/output.h"
 
 namespace kestrin {
 
@@ -85,7 +84,9 @@ namespace {
 int scoredDepth = 0;
 } // namespace
 
-long long ElapsedHundredths() { return (ClockMilliseconds() - search.searchStart) / 10; }
+long long ElapsedHundredths() { return ElapsedMilliseconds() / 10; }
+
+long long ElapsedMilliseconds() { return ClockMilliseconds() - search.searchStart; }
 
 u32 ClockCheckNodes() {
   // About a hundredth of the target between readings even at a million nodes a second,
@@ -128,7 +129,7 @@ void AllocateTime(double remaining, int movesToGo, double increment) {
 }
 
 void SetTimeTarget(int side) {
-  if (WinboardMode) return;
+  if (CurrentSearchReport().SetsMoveTime()) return;
   const int fixed = searchSettings.maxSecondsPerMove;
   if (fixed != 0) {
     search.targetSeconds = static_cast<float>(fixed);
@@ -192,7 +193,7 @@ void RootMoveStarted(int index, Move move, int bestSoFar, u16 bestMove) {
   const bool firstDone = std::abs(search.rootScore) > 19000 && std::abs(bestSoFar) < 19000;
   const bool newBest = depth >= 6 && std::abs(bestSoFar) < 19000 && bestMove != search.rootBestMove;
   if ((depth > 3 && firstDone) || newBest)
-    PostThinking(depth, bestSoFar, ElapsedHundredths(), search.nodeCount, true, false, false);
+    CurrentSearchReport().Thinking({.depth = depth, .score = bestSoFar, .nodes = search.nodeCount});
   if (firstDone) scoredDepth = depth;
   if (depth >= 5 && firstDone) search.firstMoveSeconds = (ClockMilliseconds() - search.iterationStart) * 0.001f;
   search.rootScore = bestSoFar;
@@ -232,7 +233,8 @@ int Think(Position& position, int mode, int maxDepth) {
     std::lock_guard<std::mutex> lock(GameMutex());
     bookValue = ChooseBookMove(search.work);
   }
-  bool played = bookValue != NoBookMove;
+  const bool fromBook = bookValue != NoBookMove;
+  bool played = fromBook;
   bool stoppedInside = false;
   if (played) {
     search.previousScore = 10 * bookValue;
@@ -252,11 +254,9 @@ int Think(Position& position, int mode, int maxDepth) {
       StartIteration(root);
       const int depth = search.iterationDepth;
       const int v = AlphaBeta(root.sideToMove, 0, depth, depth - 9998, 9998 - depth, bestSlot, 1);
-      if (WinboardMode && v != AbortScore && (depth > 3 || std::abs(v) >= 9996 - depth)) {
-        search.rootMoveNumber = 1;
-        search.currentRootMove = bestSlot;
-        PostThinking(depth, v, ElapsedHundredths(), search.nodeCount, true, false, true);
-      }
+      if (v != AbortScore && (depth > 3 || std::abs(v) >= 9996 - depth))
+        CurrentSearchReport().Thinking(
+            {.depth = depth, .score = v, .nodes = search.nodeCount, .iterationDone = true, .nextMove = bestSlot});
       search.iterationDepth = depth + 1;
       if (v == AbortScore) {
         search.iterationDepth = depth;
@@ -287,7 +287,7 @@ int Think(Position& position, int mode, int maxDepth) {
       index = 0;
     }
     if (play && index >= 0 && std::abs(search.previousScore) < 9998) {
-      if (searchSettings.waitFlag && !WinboardMode) WaitOutTargetTime();
+      if (searchSettings.waitFlag && CurrentSearchReport().MayWaitOutTargetTime()) WaitOutTargetTime();
       std::lock_guard<std::mutex> lock(GameMutex());
       RecordMove(nullptr, *list, index, search.work);
       MoveUndo undo;
@@ -298,6 +298,12 @@ int Think(Position& position, int mode, int maxDepth) {
   }
 
   search.searchEnd = ClockMilliseconds();
+  // Read when reported: a move that ends the game changes the score to a draw's.
+  auto outcome = [&] {
+    return ThinkOutcome{.score = search.previousScore,
+                        .depth = search.iterationDepth - (stoppedInside ? 0 : 1),
+                        .iterationDepth = search.iterationDepth};
+  };
   // Only a move made is reported: otherwise the last recorded move, the opponent's, would go out.
   if (played) {
     // The game is judged on the position after the move just played.
@@ -306,29 +312,24 @@ int Think(Position& position, int mode, int maxDepth) {
       gameState = status;
       if (status == GameDrawn) search.previousScore = 10000;
     }
-    if (WinboardMode) {
-      ReadyEvent.Reset();
-      PostThinking(search.iterationDepth - (stoppedInside ? 0 : 1), search.previousScore, ElapsedHundredths(),
-                   search.nodeCount, true, false, false);
-      {
-        std::lock_guard<std::mutex> lock(GameMutex());
-        position = search.work;
-      }
-      SendMove();
-      if (gameState == GameInProgress) ResignOrOfferDraw(search.previousScore);
-      else ReportResult(search.work);
-      return search.previousScore;
-    }
-    CurrentFrontend().RefreshBoard();
-    ShowFinalInfo(search.previousScore, search.iterationDepth);
+    SearchReport& report = CurrentSearchReport();
+    const bool showsGame = report.ShowsGame();
+    if (report.OpponentAnswersAtOnce()) ReadyEvent.Reset();
+    if (showsGame) CurrentFrontend().RefreshBoard();
+    report.MoveChosen(outcome());
     {
       std::lock_guard<std::mutex> lock(GameMutex());
       position = search.work;
     }
-    AddTranscriptLine(1);
-    CurrentFrontend().RefreshPanel(false);
+    report.MovePlayed({.after = search.work, .pv = search.pvTable[1], .fromBook = fromBook});
+    if (showsGame) {
+      AddTranscriptLine(1);
+      CurrentFrontend().RefreshPanel(false);
+    }
+    if (gameState == GameInProgress) report.GameGoesOn(search.previousScore);
+    else report.GameEnded(search.work);
   }
-  if (search.searchOnly && !WinboardMode) ShowFinalInfo(search.previousScore, search.iterationDepth);
+  if (search.searchOnly) CurrentSearchReport().AnalysisEnded(outcome());
   return search.previousScore;
 }
 

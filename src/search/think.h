@@ -45,7 +45,8 @@ inline bool RootMoveAllowed(Move move) {
   return false;
 }
 
-// Hundredths of a second since the think started.
+// Hundredths and milliseconds since the think started.
 long long ElapsedHundredths();
+long long ElapsedMilliseconds();
 
 } // namespace kestrin

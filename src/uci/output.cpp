@@ -2,9 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <mutex>
 
 #include "search/searchstate.h"
+#include "uci/coordinates.h"
 
 namespace kestrin {
 
@@ -41,6 +43,12 @@ std::string InfoLine(int depth, int whiteScore, int side, u32 nodes, long long m
                      std::to_string(nodes) + " nps " + std::to_string(nps) + " time " + std::to_string(milliseconds);
   if (!line.empty()) text += " pv " + line;
   return text;
+}
+
+std::string ThinkingInfo(const ThinkingLine& line, long long milliseconds, int side, const Position& root,
+                         const u32* pv) {
+  const int length = static_cast<int>(std::min<u32>(pv[0], SearchPlies - 1));
+  return InfoLine(line.depth, line.score, side, line.nodes, milliseconds, LineText(root, pv + 1, length));
 }
 
 } // namespace kestrin

@@ -1,11 +1,13 @@
 // What UCI mode writes: its own lines on standard output, and the engine's search reports
-// (thinking lines and moves) put into UCI's words.
+// (thinking lines and moves) in UCI's words.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "board/position.h"
 #include "board/types.h"
+#include "search/report.h"
 
 namespace kestrin {
 
@@ -20,5 +22,11 @@ std::string UciScore(int whiteScore, int side);
 // "info depth .. score .. nodes .. nps .. time .. pv .." (no pv part for an empty line).
 std::string InfoLine(int depth, int whiteScore, int side, u32 nodes, long long milliseconds,
                      const std::string& line);
+
+// The info line of a thinking report `milliseconds` into the search from `root` (White or
+// Black to move is `side`): the principal variation is the search's row `pv` (its length,
+// then its entries).
+std::string ThinkingInfo(const ThinkingLine& line, long long milliseconds, int side, const Position& root,
+                         const u32* pv);
 
 } // namespace kestrin

@@ -17,7 +17,7 @@
 #include "platform/frontend.h"
 #include "search/engine.h"
 #include "search/limits.h"
-#include "search/output.h"
+#include "search/report.h"
 #include "search/searchstate.h"
 #include "search/think.h"
 #include "uci/coordinates.h"
@@ -25,7 +25,6 @@
 #include "uci/options.h"
 #include "uci/output.h"
 #include "uci/position.h"
-#include "winboard/output.h"
 
 namespace kestrin {
 
@@ -82,50 +81,42 @@ void Answer(const std::string& line) {
   answered.notify_all();
 }
 
-// The engine has played its move on its copy of the position: that move, and the reply it expects.
-void EngineMoved() {
-  const u32* row = search.pvTable[1];
-  const bool book = row[0] == 1 && row[1] == PvNoMove && search.rootMoveCount == 0;
-  std::lock_guard<std::mutex> lock(stateMutex);
-  const Position& root = current.root;
-  std::string line = "bestmove ";
-  Move move = 0;
-  if (!MoveBetween(root, search.work, move)) {
-    line += "0000";
-  } else {
-    line += CoordinateText(root, move);
-    Position after;
-    if (!book && row[0] >= 2 && (row[1] & 0xFFFF) == LowMove(move) && TryMove(root, move, root.sideToMove, after)) {
-      const std::string reply = LineText(after, row + 2, 1);
-      if (!reply.empty()) line += " ponder " + reply;
-    }
+// The engine's reports put into UCI's words: its thinking as info lines, its move as the
+// answer to "go" with the reply it expects. Results, resignations and draw offers have no
+// place in UCI.
+class UciReport : public InterfaceReport {
+public:
+  void Thinking(const ThinkingLine& line) override {
+    // A book move has no depth to tell of.
+    if (!searchSettings.showSearchInfo || line.depth < 1) return;
+    UciSend(ThinkingInfo(line, ElapsedMilliseconds(), search.rootSide, search.root, search.pvTable[1]));
   }
-  if (book) UciSend("info string book move");
-  Answer(line);
-}
+  void MoveChosen(const ThinkOutcome& outcome) override {
+    Thinking({.depth = outcome.depth, .score = outcome.score, .nodes = search.nodeCount});
+  }
+  void MovePlayed(const PlayedMove& played) override {
+    std::lock_guard<std::mutex> lock(stateMutex);
+    const Position& root = current.root;
+    std::string line = "bestmove ";
+    Move move = 0;
+    if (!MoveBetween(root, played.after, move)) {
+      line += "0000";
+    } else {
+      line += CoordinateText(root, move);
+      const u32* row = played.pv;
+      Position after;
+      if (!played.fromBook && row[0] >= 2 && (row[1] & 0xFFFF) == LowMove(move) &&
+          TryMove(root, move, root.sideToMove, after)) {
+        const std::string reply = LineText(after, row + 2, 1);
+        if (!reply.empty()) line += " ponder " + reply;
+      }
+    }
+    if (played.fromBook) UciSend("info string book move");
+    Answer(line);
+  }
+};
 
-void EngineThought(std::string_view line) {
-  // Depth, score, time and nodes: a result line ("1-0 {...}") does not read as one.
-  int depth = 0, score = 0;
-  unsigned long hundredths = 0;
-  unsigned nodes = 0;
-  if (std::sscanf(std::string(line).c_str(), "%d %d %lu %u", &depth, &score, &hundredths, &nodes) != 4 || depth < 1)
-    return;
-  // The thinking line gives the engine's point of view; the score goes back to White's.
-  const int side = search.rootSide;
-  if (side == Black) score = -score;
-  const u32* row = search.pvTable[1];
-  const long long milliseconds = ClockMilliseconds() - search.searchStart;
-  UciSend(InfoLine(depth, score, side, nodes, milliseconds,
-                   LineText(search.root, row + 1, static_cast<int>(std::min<u32>(row[0], SearchPlies - 1)))));
-}
-
-// The engine's protocol lines, written on its thread as it thinks and moves, put into UCI's
-// words; its results, resignations and draw offers have no place in UCI.
-void HearEngine(std::string_view line) {
-  if (line.rfind("move ", 0) == 0) EngineMoved();
-  else if (!line.empty() && line[0] >= '0' && line[0] <= '9') EngineThought(line);
-}
+UciReport uciReport;
 
 void WaitUntilIdle() {
   while (EngineBusy != 0) std::this_thread::sleep_for(PollInterval);
@@ -254,7 +245,7 @@ bool UciCommand(std::string_view line) {
 }
 
 void BeginUciSession() {
-  SetProtocolWriter(HearEngine);
+  InstallSearchReport(&uciReport);
   // Pondering is the host's to ask for; the engine's own would search on after its answer.
   searchSettings.ponderEnabled = 0;
   ResetOptions();

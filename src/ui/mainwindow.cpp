@@ -17,6 +17,7 @@
 #include "game/movescores.h"
 #include "game/paneltext.h"
 #include "game/pgnplayers.h"
+#include "game/searchinfo.h"
 #include "game/windowcommands.h"
 #include "net/client.h"
 #include "net/network.h"
@@ -25,7 +26,6 @@
 #include "notation/transcript.h"
 #include "platform/settings.h"
 #include "search/engine.h"
-#include "search/output.h"
 #include "ui/boardview.h"
 #include "ui/bookdialog.h"
 #include "ui/chatwindow.h"
@@ -71,6 +71,7 @@ MainWindow::MainWindow() {
         setFocus();
       });
   SetScoreListener(&NoteScore);
+  InstallSearchReport(&WindowSearchReport());
   client->setMinimumSize(2 * BoardMargin + PanelWidth + 3 + 8 * MinimumSquareSize, panel->minimumSizeHint().height());
   menus = std::make_unique<Menus>(menuBar(), [this](int id) { RunMenuCommand(id); });
   connect(board, &BoardView::Clicked, this, [this] { menus->Refresh(); });
@@ -86,6 +87,7 @@ MainWindow::MainWindow() {
 
 MainWindow::~MainWindow() {
   Shutdown();
+  InstallSearchReport(nullptr);
   SetScoreListener(nullptr);
   InstallNetView(nullptr);
   InstallEventSource(nullptr);

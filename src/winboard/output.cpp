@@ -55,33 +55,37 @@ void SendFeatures() {
   SendLine("feature done=1\n");
 }
 
-void PostThinking(int depth, int score, long long hundredths, u32 nodes, bool withPv, bool firstMoveOnly,
-                  bool withStat) {
-  if (!searchSettings.showSearchInfo || WinboardMode != 1) return;
-  std::string text;
-  if (firstMoveOnly) text = PvEntryText(1, 0) + "{++}";
-  else if (withPv) text = PvText(0);
-  // The protocol gives scores from the engine's side, the side to move at the root (the
-  // window's choice of White's point of view is for the window); a game-ending draw is 0.
-  if (std::abs(score) >= DrawnGameScore) score = 0;
-  if (search.rootSide == Black) score = -score;
-  SendFormatted("%d %d %lu %u %s\n", depth, score, static_cast<unsigned long>(hundredths), nodes, text.c_str());
-  SendStat01(withStat ? 1 : 0);
-}
+namespace {
 
-void SendStat01(int next) {
+void Stat01(int depth, int moveNumber, u16 current) {
   if (!WinboardAnalysing || EngineBusy == 0) return;
   const int total = search.rootMoveCount;
-  const u16 current = search.currentRootMove;
   Position root;
   {
     std::lock_guard<std::mutex> lock(GameMutex()); // the analysis searches the game position
     root = gamePosition;
   }
   SendFormatted("stat01: %d %u %d %d %d %s\n", static_cast<int>(ElapsedHundredths()),
-                static_cast<unsigned>(search.nodeCount), search.iterationDepth + (next == 1 ? 1 : 0),
-                total - search.rootMoveNumber, total, ShortMoveText(current & 0xFF, current >> 8, root).c_str());
+                static_cast<unsigned>(search.nodeCount), depth, total - moveNumber, total,
+                ShortMoveText(current & 0xFF, current >> 8, root).c_str());
 }
+
+} // namespace
+
+void PostThinking(int depth, int score, long long hundredths, u32 nodes, bool firstMoveOnly,
+                  std::optional<u16> nextMove) {
+  if (!searchSettings.showSearchInfo) return;
+  const std::string text = firstMoveOnly ? PvEntryText(1, 0) + "{++}" : PvText(0);
+  // The protocol gives scores from the engine's side, the side to move at the root (the
+  // window's choice of White's point of view is for the window); a game-ending draw is 0.
+  if (std::abs(score) >= DrawnGameScore) score = 0;
+  if (search.rootSide == Black) score = -score;
+  SendFormatted("%d %d %lu %u %s\n", depth, score, static_cast<unsigned long>(hundredths), nodes, text.c_str());
+  if (nextMove) Stat01(search.iterationDepth + 1, 1, *nextMove);
+  else SendStat01();
+}
+
+void SendStat01() { Stat01(search.iterationDepth, search.rootMoveNumber, search.currentRootMove); }
 
 void SendMove() { SendFormatted("move %s\n", std::string(LastRecordedText()).c_str()); }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string_view>
 
 #include "board/position.h"
@@ -20,9 +21,14 @@ void SendLine(std::string_view line);
 extern std::atomic<int> WinboardAnalysing;
 
 void SendFeatures();
-void PostThinking(int depth, int score, long long hundredths, u32 nodes, bool withPv, bool firstMoveOnly,
-                  bool withStat);
-void SendStat01(int next);
+// A thinking line (with "post"): depth, score from the engine's side (White's as the search
+// has it, 10000 or beyond a game-ending draw), time, nodes and the principal variation, or its
+// first move alone marked "{++}". While analysing a stat01 line of the search as it stands
+// follows, or with `nextMove` one of the next iteration about to start with that move.
+void PostThinking(int depth, int score, long long hundredths, u32 nodes, bool firstMoveOnly,
+                  std::optional<u16> nextMove = std::nullopt);
+// "stat01" while analysing: time, nodes, depth, root moves left and in all, the one searched now.
+void SendStat01();
 void SendMove();
 void ReportResult(const Position& position);
 void ResignOrOfferDraw(int score);

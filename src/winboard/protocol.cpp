@@ -23,6 +23,7 @@
 #include "search/searchstate.h"
 #include "search/think.h"
 #include "winboard/output.h"
+#include "winboard/report.h"
 
 namespace kestrin {
 
@@ -202,6 +203,7 @@ void WinboardNewGame() {
   searchSettings.maxPly = WinboardMaxPly;
   search.extraSeconds = 2.0f;
   WinboardMode = 1;
+  InstallSearchReport(&XboardReport());
   HumanSide = 1;
   drawState.acceptDraw = 0;
 }
@@ -275,6 +277,7 @@ bool WinboardCommand(std::string_view line) {
   if (is("new")) WinboardNewGame();
   if (is("quit")) {
     WinboardMode = 0;
+    InstallSearchReport(nullptr);
     return false;
   }
   if (is("protover")) SendFeatures();
@@ -296,7 +299,7 @@ bool WinboardCommand(std::string_view line) {
     AbortFlag = 3;
     WaitForEngine();
   }
-  if (line == ".") SendStat01(0);
+  if (line == ".") SendStat01();
   if (is("sd")) {
     long depth = 0;
     if (ReadInts(Arguments(line), &depth, 1, 1, INT32_MAX)) searchSettings.maxPly = static_cast<int>(depth);
@@ -343,6 +346,7 @@ void RunWinboard(std::FILE* input) {
     if (c == EOF) break;
   }
   WinboardMode = 0;
+  InstallSearchReport(nullptr);
 }
 
 } // namespace kestrin

@@ -19,6 +19,7 @@
 #include "support/fixtures.h"
 #include "support/legalmoves.h"
 #include "winboard/output.h"
+#include "winboard/report.h"
 
 namespace kestrin {
 namespace {
@@ -76,12 +77,14 @@ protected:
     });
     SetClockSource(HookedClock);
     WinboardMode = 1;
+    InstallSearchReport(&XboardReport());
     StartEngineThread();
   }
   void TearDown() override {
     StopEngineThread();
     SetClockSource(nullptr);
     SetProtocolWriter(nullptr);
+    InstallSearchReport(nullptr);
     WinboardMode = 0, HumanSide = 1;
   }
 

@@ -50,5 +50,22 @@ TEST(Commands, ScoresAndTableSizes) {
   EXPECT_EQ(HashExponentNearest(-5), 19);
 }
 
+// A thinking report in UCI's words: the score told from the side to move at the root, the
+// principal variation from the search's row, a game-ending draw as 0.
+TEST(Commands, ThinkingReportsAsInfoLines) {
+  const Position root = test::FromFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
+  constexpr auto entry = [](int fromFile, int fromRow, int toFile, int toRow) {
+    return u32(SquareOf(fromFile, fromRow)) | u32(SquareOf(toFile, toRow)) << 8;
+  };
+  const u32 pv[] = {2, entry(4, 1, 4, 3), entry(6, 7, 5, 5)}; // e7e5 g1f3
+  EXPECT_EQ(ThinkingInfo({.depth = 7, .score = -35, .nodes = 12345}, 250, Black, root, pv),
+            "info depth 7 score cp 35 nodes 12345 nps 49380 time 250 pv e7e5 g1f3");
+  EXPECT_EQ(ThinkingInfo({.depth = 9, .score = -9997, .nodes = 100}, 0, Black, root, pv),
+            "info depth 9 score mate 1 nodes 100 nps 0 time 0 pv e7e5 g1f3");
+  const u32 onlyFirst[] = {1, entry(4, 1, 4, 3)};
+  EXPECT_EQ(ThinkingInfo({.depth = 5, .score = 10000, .nodes = 8, .firstMoveOnly = true}, 4, Black, root, onlyFirst),
+            "info depth 5 score cp 0 nodes 8 nps 2000 time 4 pv e7e5");
+}
+
 } // namespace
 } // namespace kestrin
