@@ -18,14 +18,6 @@ namespace kestrin {
 
 namespace {
 
-std::string Format(const char* format, auto... values) {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, format, values...);
-  return buffer;
-}
-
-std::string SquareName(int square) { return {char('a' + square % 10 - 2), char('0' + 10 - square / 10)}; }
-
 std::atomic<ScoreListener> scoreListener{nullptr};
 
 void ReportScore(const Position& position, int score) {
@@ -42,9 +34,9 @@ std::string ScoreText(int score) {
   std::string text;
   if (std::abs(score) < 9901) {
     if (!EvalsFromWhitePov && search.rootSide == Black) score = -score;
-    text = Format("%.2f ", score * 0.01);
+    text = PanelFormat("%.2f ", score * 0.01);
   } else {
-    text = Format("%smates in %d ", score > 0 ? "White " : "Black ", (9999 - std::abs(score)) / 2);
+    text = PanelFormat("%smates in %d ", score > 0 ? "White " : "Black ", (9999 - std::abs(score)) / 2);
   }
   if (noScoreYet || search.rootBestChanged) text += "*";
   return text;
@@ -61,10 +53,10 @@ void ShowSearchInfo() {
   if (const int pondered = PonderMove; EngineBusy == 2 && pondered >= 0)
     text = "Pondering " + SquareName(pondered & 0xFF) + "-" + SquareName(pondered >> 8) + " \n";
   const u16 best = search.rootBestMove, current = search.currentRootMove;
-  text += Format("Eval: %s\nKNodes: %d\nDepth: %d", ScoreText(search.rootScore).c_str(),
+  text += PanelFormat("Eval: %s\nKNodes: %d\nDepth: %d", ScoreText(search.rootScore).c_str(),
                  static_cast<int>(search.nodeCount / 1000), static_cast<int>(search.iterationDepth));
   text += "\nMove: " + ShortMoveText(best & 0xFF, best >> 8, game);
-  text += Format("\n(%s) [%d/%d]", ShortMoveText(current & 0xFF, current >> 8, game).c_str(),
+  text += PanelFormat("\n(%s) [%d/%d]", ShortMoveText(current & 0xFF, current >> 8, game).c_str(),
                  static_cast<int>(search.rootMoveNumber), static_cast<int>(search.rootMoveCount));
   if (ScoreDropped()) text += "\n[Panic]";
   if (EngineBusy == 1 && EngineMode == 1) text += "\n\nanalyzing...";
@@ -103,15 +95,15 @@ void ShowFinalInfo(int score, int iterationDepth) {
   else evaluation = ScoreText(score);
   const u32 nodes = search.nodeCount;
   std::string text = nodes < 10000
-                         ? Format("Eval: %s\nNodes: %d\nDepth: %d", evaluation.c_str(), int(nodes), iterationDepth - 1)
-                         : Format("Eval: %s\nKNodes: %d\nDepth: %d", evaluation.c_str(), int(nodes / 1000), iterationDepth - 1);
+                         ? PanelFormat("Eval: %s\nNodes: %d\nDepth: %d", evaluation.c_str(), int(nodes), iterationDepth - 1)
+                         : PanelFormat("Eval: %s\nKNodes: %d\nDepth: %d", evaluation.c_str(), int(nodes / 1000), iterationDepth - 1);
   const int number = search.rootMoveNumber;
   if (number != 1 && number != search.rootMoveCount) text += "*";
   const long long milliseconds = search.searchEnd - search.searchStart;
   if (nodes > 1000 && milliseconds > 2)
-    text += Format("\nKN\\sec: %d", static_cast<int>((nodes / 1000) / (milliseconds * 0.001)));
+    text += PanelFormat("\nKN\\sec: %d", static_cast<int>((nodes / 1000) / (milliseconds * 0.001)));
   double seconds = milliseconds * 0.001 - 0.1;
-  text += Format("\nTime: %.1f", seconds < 0 ? 0.0 : seconds);
+  text += PanelFormat("\nTime: %.1f", seconds < 0 ? 0.0 : seconds);
   SetInfoText(text);
 }
 

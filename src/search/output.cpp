@@ -17,15 +17,9 @@ namespace kestrin {
 
 std::atomic<int> EvalsFromWhitePov{1};
 
-namespace {
-
-std::string Format(const char* format, auto... values) {
-  char buffer[160];
-  std::snprintf(buffer, sizeof buffer, format, values...);
-  return buffer;
-}
-
 std::string SquareName(int square) { return {char('a' + square % 10 - 2), char('0' + 10 - square / 10)}; }
+
+namespace {
 
 Position GamePositionCopy() {
   std::lock_guard<std::mutex> lock(GameMutex());
@@ -59,8 +53,8 @@ std::string PvEntryText(int index, int mode) {
   const int from = entry & 0xFF, to = (entry >> 8) & 0xFF;
   const char check = (entry & PvCheckFlag) ? '+' : ' ';
   std::string text;
-  if (from == CastleWhiteShort || from == CastleBlackShort) text = Format("o-o%c ", check) + (mode == 1 ? "   " : "");
-  else if (from == CastleWhiteLong || from == CastleBlackLong) text = Format("o-o-o%c  ", check);
+  if (from == CastleWhiteShort || from == CastleBlackShort) text = PanelFormat("o-o%c ", check) + (mode == 1 ? "   " : "");
+  else if (from == CastleWhiteLong || from == CastleBlackLong) text = PanelFormat("o-o-o%c  ", check);
   else if (mode == 0)
     text = SquareName(from) + ((entry & PvCaptureFlag) ? "x" : "") + SquareName(to) +
            ((entry & PvCheckFlag) ? "+" : "") + "  ";
@@ -105,7 +99,7 @@ void DisplayTtEntry() {
   }
   // An exact score has no bound sign; "==" says it is the value itself.
   const char* sign = entry->bound == BoundLower ? ">=" : entry->bound == BoundUpper ? "<=" : "==";
-  SetInfoText(Format("Eval: %s%d  \nMove: %s \nDepth: %d \nAge: %d", sign, int(entry->score),
+  SetInfoText(PanelFormat("Eval: %s%d  \nMove: %s \nDepth: %d \nAge: %d", sign, int(entry->score),
                      ShortMoveText(entry->move & 0xFF, entry->move >> 8, game).c_str(), int(entry->depth),
                      int(entry->age)));
 }
