@@ -134,22 +134,14 @@ struct Routines {
     }
   }
 
-  // Without an en-passant square (most positions) the pawn's two diagonals are all there is to look at.
   template <typename Out>
   static void PawnCaptures(Out& out, const Position& p, int from, u32 partial) {
     int to = from + C::FirstCapture;
-    const int ep = p.epSquare;
-    if (ep == NoEpSquare) {
-      if (C::IsEnemy(p.board[to])) out.Capture(partial, to);
-      to = from + C::SecondCapture;
-      if (C::IsEnemy(p.board[to])) out.Capture(partial, to);
-      return;
-    }
     if (C::IsEnemy(p.board[to])) out.Capture(partial, to);
-    else if (to == ep) out.EnPassant(partial, to);
+    else if (to == p.epSquare) out.EnPassant(partial, to);
     to = from + C::SecondCapture;
     if (C::IsEnemy(p.board[to])) out.Capture(partial, to);
-    else if (to == ep) out.EnPassant(partial, to);
+    else if (to == p.epSquare) out.EnPassant(partial, to);
   }
 
   template <typename Out>
