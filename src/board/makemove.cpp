@@ -1,18 +1,19 @@
 #include "board/makemove.h"
 
+#include <bit>
+
 #include "board/randomkeys.h"
+#include "board/slots.h"
 #include "board/tables.h"
 
 namespace kestrin {
 
 namespace {
 
-void ClearSlotHolding(u8* list, int first, int last, int square) {
-  for (int slot = first; slot <= last; ++slot)
-    if (list[slot] == square) {
-      list[slot] = NoSquare;
-      return;
-    }
+// Empties the first slot among those in `slots` (a bit per slot) that holds `square`.
+void ClearSlotHolding(u8* list, unsigned slots, int square) {
+  if (const unsigned holding = SlotsHolding(list, static_cast<u8>(square)) & slots)
+    list[std::countr_zero(holding)] = NoSquare;
 }
 
 u32 MakeCastling(Position& p, int code, u32& undoSquares, u32& undoPieces) {
@@ -99,11 +100,11 @@ u32 MakeMove(Position& p, Move move, u32& undoSquares, u32& undoPieces, int prom
       if (whiteMover) {
         p.pawnKey -= BlackPawnKeys[c];
         --p.blackPawns;
-        ClearSlotHolding(p.blackPieceList, 0, 7, c);
+        ClearSlotHolding(p.blackPieceList, 0xFFu, c);
       } else {
         p.pawnKey -= WhitePawnKeys[c];
         --p.whitePawns;
-        ClearSlotHolding(p.whitePieceList, 0, 7, c);
+        ClearSlotHolding(p.whitePieceList, 0xFFu, c);
       }
       p.materialScore = static_cast<i16>(p.materialScore - PieceValue[captured]);
       p.pstScore = static_cast<i16>(p.pstScore - PieceSquareTable[captured][c]);
@@ -127,7 +128,7 @@ u32 MakeMove(Position& p, Move move, u32& undoSquares, u32& undoPieces, int prom
     }
     p.materialScore = static_cast<i16>(p.materialScore - PieceValue[victim]);
     p.pstScore = static_cast<i16>(p.pstScore - PieceSquareTable[victim][to]);
-    ClearSlotHolding(whiteVictim ? p.whitePieceList : p.blackPieceList, 0, 15, to);
+    ClearSlotHolding(whiteVictim ? p.whitePieceList : p.blackPieceList, 0xFFFFu, to);
   }
 
   if ((mover & 7) != King)

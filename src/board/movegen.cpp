@@ -2,12 +2,10 @@
 
 #include <bit>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "board/attacks.h"
 #include "board/legality.h"
+#include "board/occupancy.h"
+#include "board/slots.h"
 #include "board/tables.h"
 
 namespace kestrin {
@@ -19,20 +17,6 @@ constexpr int KingTargets[8] = {1, 9, 10, 11, -1, -9, -10, -11};
 constexpr int BishopRays[4] = {9, -9, 11, -11};
 constexpr int RookRays[4] = {1, -1, 10, -10};
 constexpr int QueenRays[8] = {1, -1, 10, -10, 9, -9, 11, -11};
-
-// Bit i set for each slot i of a piece list that holds a man: one 16-byte compare where the
-// processor has one.
-inline unsigned FilledSlots(const u8* list) {
-#if defined(__SSE2__)
-  const __m128i slots = _mm_loadu_si128(reinterpret_cast<const __m128i*>(list));
-  const unsigned empty = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(slots, _mm_set1_epi8(NoSquare))));
-  return ~empty & 0xFFFFu;
-#else
-  unsigned bits = 0;
-  for (int slot = 0; slot < 16; ++slot) bits |= unsigned(list[slot] != NoSquare) << slot;
-  return bits;
-#endif
-}
 
 // Everything that differs between the White and the Black routines.
 template <int Side>
@@ -56,6 +40,7 @@ struct Store {
   Move* moves;
   u32 quietCount = 0;
   u32 captureCount = 0;
+  u64 occupied = 0; // filled in for the capture generator only
   explicit Store(MoveList& list) : moves(list.moves) {}
   void Quiet(u32 partial, int to) { moves[QuietBase + ++quietCount] = partial + (u32(to) << 8); }
   void Capture(u32 partial, int to) { moves[++captureCount] = partial + (u32(to) << 8); }
@@ -134,6 +119,31 @@ struct Routines {
     }
   }
 
+  // Captures only: each ray's first man is found from the occupied squares, in the rays' order.
+  template <int... Steps, typename Out>
+  static void SlideCaptures(Out& out, const u8* board, int from, u32 partial) {
+    auto take = [&](int to) {
+      if (C::IsEnemy(board[to])) out.Capture(partial, to);
+    };
+    (take(FirstOccupied<Steps>(out.occupied, from)), ...);
+  }
+
+  template <typename Out>
+  static void Bishop(Out& out, const u8* board, int from, u32 partial) {
+    if constexpr (CapturesOnly) SlideCaptures<9, -9, 11, -11>(out, board, from, partial);
+    else Slides(out, board, from, partial, BishopRays);
+  }
+  template <typename Out>
+  static void Rook(Out& out, const u8* board, int from, u32 partial) {
+    if constexpr (CapturesOnly) SlideCaptures<1, -1, 10, -10>(out, board, from, partial);
+    else Slides(out, board, from, partial, RookRays);
+  }
+  template <typename Out>
+  static void Queen(Out& out, const u8* board, int from, u32 partial) {
+    if constexpr (CapturesOnly) SlideCaptures<1, -1, 10, -10, 9, -9, 11, -11>(out, board, from, partial);
+    else Slides(out, board, from, partial, QueenRays);
+  }
+
   template <typename Out>
   static void PawnCaptures(Out& out, const Position& p, int from, u32 partial) {
     int to = from + C::FirstCapture;
@@ -161,9 +171,9 @@ struct Routines {
   template <typename Out>
   static void ByCode(Out& out, const u8* board, int from, u32 partial) {
     switch (board[from] - C::Offset) {
-    case Queen: Slides(out, board, from, partial, QueenRays); break;
-    case Rook: Slides(out, board, from, partial, RookRays); break;
-    case Bishop: Slides(out, board, from, partial, BishopRays); break;
+    case kestrin::Queen: Queen(out, board, from, partial); break;
+    case kestrin::Rook: Rook(out, board, from, partial); break;
+    case kestrin::Bishop: Bishop(out, board, from, partial); break;
     case Knight: Steps(out, board, from, partial, KnightTargets); break;
     default: break;
     }
@@ -201,9 +211,9 @@ struct Routines {
       }
     };
     each(filled & 0x300u, [&](int from, u32 partial) { Steps(out, board, from, partial, KnightTargets); });
-    each(filled & 0xC00u, [&](int from, u32 partial) { Slides(out, board, from, partial, BishopRays); });
-    each(filled & 0x3000u, [&](int from, u32 partial) { Slides(out, board, from, partial, RookRays); });
-    each(filled & 0x4000u, [&](int from, u32 partial) { Slides(out, board, from, partial, QueenRays); });
+    each(filled & 0xC00u, [&](int from, u32 partial) { Bishop(out, board, from, partial); });
+    each(filled & 0x3000u, [&](int from, u32 partial) { Rook(out, board, from, partial); });
+    each(filled & 0x4000u, [&](int from, u32 partial) { Queen(out, board, from, partial); });
   }
 
   template <typename Out>
@@ -253,6 +263,7 @@ void CaptureGenerator(const Position& p, MoveList& list) {
   using R = Routines<Side, true>;
   list.spare = list.extensionFraction = 0;
   Store out(list);
+  out.occupied = OccupiedSquares(p.board);
   const u8* pieces = PieceListOf(p, Side);
   R::Pieces(out, p, pieces);
   R::KingMoves(out, p, pieces);
