@@ -1,5 +1,6 @@
 #include "board/attacks.h"
 
+#include "board/occupancy.h"
 #include "board/tables.h"
 
 namespace kestrin {
@@ -8,20 +9,11 @@ namespace {
 
 constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int KingSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
-constexpr int DiagonalSteps[4] = {-11, -9, 9, 11};
-constexpr int StraightSteps[4] = {-10, -1, 1, 10};
 
 // First non-empty square from `square` along `step`.
 inline int FirstMan(const u8* board, int square, int step) {
   do square += step;
   while (board[square] == Empty);
-  return square;
-}
-
-// The same with the square `vacated` taken as empty.
-inline int FirstManPast(const u8* board, int square, int step, int vacated) {
-  do square += step;
-  while (board[square] == Empty || square == vacated);
   return square;
 }
 
@@ -33,29 +25,35 @@ inline bool SliderAlong(int code, int offset, int step) {
 }
 
 // Visits the men of colour Offset (0 White, 8 Black) that attack `square`, with the square
-// `vacated` taken as empty (0 for none: rays stop at the border long before square 0).
+// `vacated` taken as empty (0, a square off the board, for none).
 // `visit(from)` returns true to stop; the result is whether a visit stopped the scan.
 template <int Offset, bool WithVacated, typename Visit>
 bool ScanAttackers(const u8* board, int square, int vacated, Visit&& visit) {
   constexpr int knight = Knight + Offset, pawn = Pawn + Offset, bishop = Bishop + Offset, rook = Rook + Offset,
                 queen = Queen + Offset, king = King + Offset;
-  auto first = [&](int d) { return WithVacated ? FirstManPast(board, square, d, vacated) : FirstMan(board, square, d); };
 #pragma GCC unroll 8
   for (int d : KnightSteps)
     if (board[square + d] == knight && visit(square + d)) return true;
   constexpr int pawnA = Offset == 0 ? 9 : -11, pawnB = Offset == 0 ? 11 : -9;
   if (board[square + pawnA] == pawn && visit(square + pawnA)) return true;
   if (board[square + pawnB] == pawn && visit(square + pawnB)) return true;
-#pragma GCC unroll 8
-  for (int d : DiagonalSteps) {
-    int s = first(d), code = board[s];
-    if ((code == bishop || code == queen) && visit(s)) return true;
+  // Eight rays: the first man along each comes from the occupied squares. A ray that meets none
+  // gives its last square, empty or the vacated one, or on the edge the square itself, which
+  // is never its own attacker.
+  u64 occupied = OccupiedSquares(board);
+  if constexpr (WithVacated) {
+    if (const int bit = Occupancy.bitOf[vacated]; bit >= 0) occupied &= ~(u64(1) << bit);
   }
-#pragma GCC unroll 8
-  for (int d : StraightSteps) {
-    int s = first(d), code = board[s];
-    if ((code == rook || code == queen) && visit(s)) return true;
-  }
+  auto slider = [&]<int Step>(int a, int b) {
+    const int s = FirstOccupied<Step>(occupied, square), code = board[s];
+    return (code == a || code == b) && s != square && visit(s);
+  };
+  if (slider.template operator()<-11>(bishop, queen) || slider.template operator()<-9>(bishop, queen) ||
+      slider.template operator()<9>(bishop, queen) || slider.template operator()<11>(bishop, queen))
+    return true;
+  if (slider.template operator()<-10>(rook, queen) || slider.template operator()<-1>(rook, queen) ||
+      slider.template operator()<1>(rook, queen) || slider.template operator()<10>(rook, queen))
+    return true;
 #pragma GCC unroll 8
   for (int d : KingSteps)
     if (board[square + d] == king && visit(square + d)) return true;

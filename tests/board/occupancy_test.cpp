@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "board/occupancy.h"
-#include "notation/fen.h"
 #include "support/fixtures.h"
 
 namespace kestrin {
@@ -33,50 +30,18 @@ void ExpectRayAgrees(const Position& p, int from, const char* where) {
 // Full boards, empty ones, men on every edge and random fills: for every square and every
 // direction the scan of the occupied squares finds the man a walk over the mailbox finds.
 TEST(Occupancy, FirstManAlongEveryRayAgreesWithAWalk) {
-  std::vector<std::string> fens = {
+  const char* fens[] = {
       "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
       "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
       "k7/8/8/8/8/8/8/7K w - -",
-      "qqqqqqqk/q6q/q6q/q6q/q6q/q6q/q6q/KqqqqqqQ w - -",
+      "qrbnnbrk/r6q/b6b/n6n/N6N/B6B/R6Q/QRBNNBRK w - -", // every edge square held
       "7k/8/8/3Q4/8/8/8/K7 w - -",
   };
-  // Random fills: the two kings and up to 30 more men, pawns off the first and last ranks.
-  std::mt19937 random(2026);
-  for (int n = 0; n < 200; ++n) {
-    std::string rows[8];
-    for (auto& row : rows) row = std::string(8, '.');
-    const int men = static_cast<int>(random() % 31);
-    const char kinds[] = "PNBRQpnbrq";
-    for (int i = 0; i < men; ++i) {
-      const char kind = kinds[random() % 10];
-      const bool pawn = kind == 'P' || kind == 'p';
-      rows[pawn ? 1 + random() % 6 : random() % 8][random() % 8] = kind;
-    }
-    rows[random() % 8][random() % 8] = 'K';
-    int blackKing;
-    do blackKing = static_cast<int>(random() % 64);
-    while (rows[blackKing / 8][blackKing % 8] == 'K');
-    rows[blackKing / 8][blackKing % 8] = 'k';
-    std::string fen;
-    for (int r = 0; r < 8; ++r) {
-      int gap = 0;
-      for (char c : rows[r]) {
-        if (c == '.') { ++gap; continue; }
-        if (gap) fen += std::to_string(gap);
-        gap = 0;
-        fen += c;
-      }
-      if (gap) fen += std::to_string(gap);
-      fen += r < 7 ? "/" : " w - -";
-    }
-    fens.push_back(fen);
-  }
-  test::InitTablesOnce();
-  int positions = 0;
-  for (const std::string& fen : fens) {
-    Position p{};
-    if (!ReadFen(fen.data(), fen.size(), p)) continue; // a fill with more men than a side has slots
-    ++positions;
+  std::vector<Position> boards = test::RandomBoards(200, 2026);
+  ASSERT_GT(boards.size(), 100u);
+  for (const char* fen : fens) boards.push_back(test::FromFen(fen));
+  for (const Position& p : boards) {
+    const std::string fen = test::ToFen(p);
     u64 expected = 0;
     for (int row = 0; row < 8; ++row)
       for (int file = 0; file < 8; ++file)
@@ -95,7 +60,6 @@ TEST(Occupancy, FirstManAlongEveryRayAgreesWithAWalk) {
         ExpectRayAgrees<-11>(p, from, fen.c_str());
       }
   }
-  EXPECT_GT(positions, 100);
 }
 
 } // namespace

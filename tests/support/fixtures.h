@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "board/movegen.h"
 #include "board/position.h"
@@ -11,6 +12,10 @@ namespace kestrin::test {
 void InitTablesOnce();
 // The position of a FEN text; fails the current test when the text is refused.
 Position FromFen(const std::string& fen);
+// `count` boards of the two kings and up to 30 more men at random (pawns off the first and last
+// ranks), White to move; the same ones for the same seed. Fills FEN refuses (more men of a
+// side than its slots) are left out, so there may be fewer.
+std::vector<Position> RandomBoards(int count, unsigned seed);
 // The first four fields of the position's FEN: board, side, castling, en-passant square.
 std::string ToFen(const Position& position);
 // Board, slots, counters and scores recomputed from the board alone; empty when consistent.
