@@ -12,7 +12,8 @@ namespace kestrin {
 // A pawn taking en passant also empties the square beside its destination, which no line
 // test made before the move can see.
 inline bool IsEnPassantCapture(const Position& position, Move move) {
-  return !IsCastling(move) && MoveTo(move) == position.epSquare && (position.board[MoveFrom(move)] & 7) == Pawn;
+  // Nearly every move is told apart by its target alone, so that test comes first.
+  return MoveTo(move) == position.epSquare && !IsCastling(move) && (position.board[MoveFrom(move)] & 7) == Pawn;
 }
 
 // Makes `move` of `side` on `after`, a copy of `position` (a promoting pawn becomes
