@@ -113,9 +113,13 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   else OrderMoves(bestMoveSlot, list, Killers[p], pos);
   const u32 total = list.quietCount;
   // Legal replies: at the root all of them (one ends the deepening), elsewhere up to the three
-  // that rule out the one- and two-reply extensions.
+  // that rule out the one- and two-reply extensions. Only the extensions below read the count,
+  // and at the frontier a move reaches them only when it gives check (which is extended for
+  // that) or when there are at most replyLimit moves: elsewhere there it is not counted.
   const int listed = static_cast<int>(total);
-  const int replies = inCheck ? listed : CountLegalMoves(pos, list.moves, listed, side, false, p == 1 ? listed : 3);
+  const bool repliesRead = p == 1 || depth > 1 || total <= node.replyLimit;
+  const int replies = inCheck || !repliesRead ? listed
+                                              : CountLegalMoves(pos, list.moves, listed, side, false, p == 1 ? listed : 3);
   if (p == 1) search.rootMoveCount = replies;
   if (inCheck && total == 0) {
     PvSingle(p, PvMate);
