@@ -58,7 +58,8 @@ inline int ChebyshevDistance(int a, int b) {
 struct SquareDistances {
   u8 values[128 * 128];
 };
-constexpr SquareDistances ManhattanDistances = [] {
+// One table for the whole program, not a copy in every file that reads it.
+inline constexpr SquareDistances ManhattanDistances = [] {
   auto file = [](int s) { return s / 10 >= 2 && s / 10 <= 9 && s % 10 >= 2 ? s % 10 - 1 : 0; };
   auto rank = [](int s) { return s / 10 >= 2 && s / 10 <= 9 && s % 10 >= 2 ? 10 - s / 10 : 0; };
   auto distance = [](int x, int y) { return x > y ? x - y : y - x; };
