@@ -25,9 +25,10 @@ inline bool SliderAlong(int code, int offset, int step) {
 }
 
 // Visits the men of colour Offset (0 White, 8 Black) that attack `square`, with the square
-// `vacated` taken as empty (0, a square off the board, for none).
+// `vacated` taken as empty (0, a square off the board, for none). The sliders' lines are
+// followed square by square (`Walk`) or looked up in the occupied squares.
 // `visit(from)` returns true to stop; the result is whether a visit stopped the scan.
-template <int Offset, bool WithVacated, typename Visit>
+template <int Offset, bool WithVacated, bool Walk, typename Visit>
 bool ScanAttackers(const u8* board, int square, int vacated, Visit&& visit) {
   constexpr int knight = Knight + Offset, pawn = Pawn + Offset, bishop = Bishop + Offset, rook = Rook + Offset,
                 queen = Queen + Offset, king = King + Offset;
@@ -40,12 +41,22 @@ bool ScanAttackers(const u8* board, int square, int vacated, Visit&& visit) {
   // Eight rays: the first man along each comes from the occupied squares. A ray that meets none
   // gives its last square, empty or the vacated one, or on the edge the square itself, which
   // is never its own attacker.
-  u64 occupied = OccupiedSquares(board);
-  if constexpr (WithVacated) {
-    if (const int bit = Occupancy.bitOf[vacated]; bit >= 0) occupied &= ~(u64(1) << bit);
+  u64 occupied = 0;
+  if constexpr (!Walk) {
+    occupied = OccupiedSquares(board);
+    if constexpr (WithVacated) {
+      if (const int bit = Occupancy.bitOf[vacated]; bit >= 0) occupied &= ~(u64(1) << bit);
+    }
   }
   auto slider = [&]<int Step>(int a, int b) {
-    const int s = FirstOccupied<Step>(occupied, square), code = board[s];
+    int s;
+    if constexpr (Walk) {
+      s = square + Step;
+      while (board[s] == Empty) s += Step;
+    } else {
+      s = FirstOccupied<Step>(occupied, square);
+    }
+    const int code = board[s];
     return (code == a || code == b) && s != square && visit(s);
   };
   if (slider.template operator()<-11>(bishop, queen) || slider.template operator()<-9>(bishop, queen) ||
@@ -60,21 +71,25 @@ bool ScanAttackers(const u8* board, int square, int vacated, Visit&& visit) {
   return false;
 }
 
-template <int Offset> // the attackers' colour: 0 White, 8 Black
+template <int Offset, bool Walk> // the attackers' colour: 0 White, 8 Black
 int AttackedBy(const u8* board, int square) {
-  return ScanAttackers<Offset, false>(board, square, 0, [](int) { return true; });
+  return ScanAttackers<Offset, false, Walk>(board, square, 0, [](int) { return true; });
 }
 
 } // namespace
 
 int IsSquareAttacked(const Position& p, int square, int side) {
-  return side == White ? AttackedBy<BlackOffset>(p.board, square) : AttackedBy<0>(p.board, square);
+  return side == White ? AttackedBy<BlackOffset, false>(p.board, square) : AttackedBy<0, false>(p.board, square);
+}
+
+int IsSquareAttackedByWalk(const Position& p, int square, int side) {
+  return side == White ? AttackedBy<BlackOffset, true>(p.board, square) : AttackedBy<0, true>(p.board, square);
 }
 
 int IsSquareAttackedPast(const Position& p, int square, int side, int vacated) {
   auto any = [](int) { return true; };
-  return side == White ? ScanAttackers<BlackOffset, true>(p.board, square, vacated, any)
-                       : ScanAttackers<0, true>(p.board, square, vacated, any);
+  return side == White ? ScanAttackers<BlackOffset, true, false>(p.board, square, vacated, any)
+                       : ScanAttackers<0, true, false>(p.board, square, vacated, any);
 }
 
 int FindCheckers(const Position& p, int side, int& firstChecker) {
@@ -85,8 +100,8 @@ int FindCheckers(const Position& p, int side, int& firstChecker) {
     return false;
   };
   const int king = KingSquare(p, side);
-  if (side == White) ScanAttackers<BlackOffset, false>(p.board, king, 0, record);
-  else ScanAttackers<0, false>(p.board, king, 0, record);
+  if (side == White) ScanAttackers<BlackOffset, false, false>(p.board, king, 0, record);
+  else ScanAttackers<0, false, false>(p.board, king, 0, record);
   return count;
 }
 

@@ -82,7 +82,7 @@ struct Counter {
     kingMoving = true;
   }
   void Add(int to) {
-    if (kingMoving) count += IsSquareAttacked(p, to, side) == 0;
+    if (kingMoving) count += IsSquareAttackedByWalk(p, to, side) == 0;
     else if (pinLine == 0 || DirectionOf(king, to) == pinLine) count += weight;
   }
   void Quiet(u32, int to) { Add(to); }

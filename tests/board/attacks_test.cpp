@@ -39,8 +39,9 @@ std::vector<int> AttackersByBruteForce(const Position& p, int square, int side, 
   return found;
 }
 
-// Random boards: whether a square is attacked, with or without a vacated square, and how many
-// men give check, agree with the brute-force search on every square. Men on the edges, the
+// Random boards: whether a square is attacked (both ways of following the lines), with or
+// without a vacated square, and how many
+// men give check agree with the brute-force search on every square. Men on the edges, the
 // king taking a slider there, and a vacated square on the line are all among them.
 TEST(Attacks, ScansAgreeWithABruteForceSearch) {
   std::vector<Position> boards = test::RandomBoards(300, 77);
@@ -58,6 +59,7 @@ TEST(Attacks, ScansAgreeWithABruteForceSearch) {
           const int square = SquareOf(file, row);
           const bool expected = !AttackersByBruteForce(p, square, side, 0).empty();
           ASSERT_EQ(IsSquareAttacked(p, square, side) != 0, expected) << fen << " square " << square << " side " << side;
+          ASSERT_EQ(IsSquareAttackedByWalk(p, square, side) != 0, expected) << fen << " square " << square;
           attacked += expected;
           // The king's own square left empty, as when it steps to `square`.
           ASSERT_EQ(IsSquareAttackedPast(p, square, side, king) != 0, !AttackersByBruteForce(p, square, side, king).empty())
