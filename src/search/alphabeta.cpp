@@ -113,9 +113,10 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   else OrderMoves(bestMoveSlot, list, Killers[p], pos);
   const u32 total = list.quietCount;
   // Legal replies: at the root all of them (one ends the deepening), elsewhere up to the three
-  // that rule out the one- and two-reply extensions. Only the extensions below read the count,
-  // and at the frontier a move reaches them only when it gives check (which is extended for
-  // that) or when there are at most replyLimit moves: elsewhere there it is not counted.
+  // that rule out the one- and two-reply extensions. Only those extensions read the count. At
+  // the frontier a move reaches them only when it gives check or brings a pawn to the seventh
+  // rank (both extended for that, before the count is looked at), or when the node has at most
+  // replyLimit moves; so there the count is made only in that last case.
   const int listed = static_cast<int>(total);
   const bool repliesRead = p == 1 || depth > 1 || total <= node.replyLimit;
   const int replies = inCheck || !repliesRead ? listed
