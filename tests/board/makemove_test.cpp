@@ -7,7 +7,6 @@
 #include "board/legality.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
-#include "board/slots.h"
 #include "support/fixtures.h"
 
 namespace kestrin {
@@ -85,20 +84,6 @@ TEST(MakeMove, KeptFieldsChecksAndTakeBackAlongLegalTrees) {
     WalkTree(p, 3, nodes);
     EXPECT_GT(nodes, 100) << fen;
   }
-}
-
-// The slot scan that finds a taken man and the filled slots of a list.
-TEST(PieceSlots, SlotsHoldingMarksEverySlotWithTheValue) {
-  u8 list[16];
-  for (int i = 0; i < 16; ++i) list[i] = NoSquare;
-  EXPECT_EQ(FilledSlots(list), 0u);
-  EXPECT_EQ(SlotsHolding(list, NoSquare), 0xFFFFu);
-  list[0] = A8;
-  list[7] = H1;
-  list[15] = H1;
-  EXPECT_EQ(FilledSlots(list), (1u << 0) | (1u << 7) | (1u << 15));
-  EXPECT_EQ(SlotsHolding(list, H1), (1u << 7) | (1u << 15));
-  EXPECT_EQ(SlotsHolding(list, static_cast<u8>(SquareAt(5, 4))), 0u);
 }
 
 } // namespace
