@@ -137,22 +137,30 @@ TEST_F(PgnTest, AwkwardStartsRoundTripHereAndInPgnExtract) {
     SCOPED_TRACE(std::to_string(i) + " " + s.fen);
     const Position start = test::FromFen(s.fen);
     Position next = start;
-    Texts coordinates;
+    Texts coordinates, fens; // the moves, and the FEN after each as the tests' own moves make it
     if (*s.first) {
       coordinates.push_back(s.first);
       test::Play(next, s.first);
+      fens.push_back(test::ToFen(next));
     }
-    for (const std::string& move : test::PlayRandomGame(random, 20 + 7 * static_cast<int>(i), next).coordinates)
-      coordinates.push_back(move);
+    const test::RandomGame game = test::PlayRandomGame(random, 20 + 7 * static_cast<int>(i), next);
+    coordinates.insert(coordinates.end(), game.coordinates.begin(), game.coordinates.end());
+    fens.insert(fens.end(), game.fens.begin(), game.fens.end());
     RecordCoordinates(coordinates, &start);
     texts.push_back(RecordTexts());
-    const Texts fens = RecordFens();
-    const std::string startFen = test::ToFen(startPosition);
+    const std::string startFen = test::ToFen(start);
     auto expectTheGame = [&] {
       EXPECT_EQ(RecordTexts(), texts.back());
       EXPECT_EQ(RecordFens(), fens);
       EXPECT_EQ(test::ToFen(startPosition), startFen);
     };
+    expectTheGame();
+    // Going back to any ply rebuilds its position from the record.
+    for (std::size_t k = 0; k <= fens.size(); ++k) {
+      Position p;
+      PositionAtPly(p, start.plyCount + static_cast<int>(k));
+      EXPECT_EQ(test::ToFen(p), k ? fens[k - 1] : startFen) << "ply " << k;
+    }
     std::string line;
     for (const std::string& move : coordinates) line += move + " ";
     // A game that ended in mate or stalemate carries that result; another any result.
