@@ -78,9 +78,6 @@ TEST(OpeningLines, ReplayDeepAndDistinct) {
   EXPECT_EQ(std::set(lines.moves.begin(), lines.moves.end()).size(), lines.moves.size()) << "a line repeats another";
 }
 
-std::mt19937 clockNoise(77);
-std::int64_t NoisyClock() { return static_cast<std::int64_t>(clockNoise() & 0x7FFFFFFF); }
-
 class DefaultBook : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -96,20 +93,18 @@ protected:
   test::RecordingScope ui;
 };
 
-TEST_F(DefaultBook, HoldsThePositionsOfTheLinesAndNothingElse) {
+// The book holds every position of the lines but the initial one, which no line reaches by a
+// move, with value 0, and nothing else. Book play may change from one line into another where
+// they meet in the same position.
+TEST_F(DefaultBook, HoldsThePositionsOfTheLinesAndPlaysThemToTheirEnds) {
   const Lines& lines = OpeningLines();
-  // Every position but the initial one, which no line reaches by a move; built positions have value 0.
   const Key initial = KeyOf(gamePosition);
   int missing = 0;
   for (auto& [key, successors] : lines.next) missing += key != initial && BookLookupKeys(key.first, key.second) != 0;
   EXPECT_EQ(missing, 0);
   EXPECT_EQ(openingBook.count, int(lines.next.size()) - 1);
-}
-
-// Book play may change from one line into another where they meet in the same position.
-TEST_F(DefaultBook, BookPlayFollowsTheLinesToTheirEnds) {
-  const Lines& lines = OpeningLines();
-  SetClockSource(&NoisyClock);
+  // The book picks its moves by the clock's milliseconds.
+  SetClockSource([] { static std::mt19937 noise(77); return static_cast<std::int64_t>(noise() & 0x7FFFFFFF); });
   std::size_t deepest = 0;
   std::set<std::string> openings;
   for (int walk = 0; walk < 150; ++walk) {
