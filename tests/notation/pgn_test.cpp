@@ -62,8 +62,6 @@ const char* const InitialFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQ
 const std::string Engine = "KestrinChess 2.82a";
 const char* const Results[4] = {"1-0", "0-1", "1/2-1/2", "*"};
 
-std::string Game(const std::string& tags, const std::string& moves) { return tags + "\n" + moves + "\n\n"; }
-
 class PgnTest : public ::testing::Test {
 protected:
   void SetUp() override { test::ResetGame(); }
@@ -314,7 +312,7 @@ TEST_F(PgnTest, TagsAreReadByTheirWholeNames) {
       {"[White \"C:\\games\\\"]\n[Black \"" + n300 + "\"]\n",
        "Event: X\nTime Control: X\nWhite: C:\\games\\\nBlack: " + std::string(127, 'n') + "\nResult: X"}};
   for (auto& [tags, shown] : cases) {
-    WriteFileBytes("t.pgn", Game(tags, "1. e4"));
+    WriteFileBytes("t.pgn", tags + "\n1. e4\n\n");
     ASSERT_EQ(LoadPgnGame("t.pgn", 1, 1), 1);
     EXPECT_EQ(ui->LastInfo(), "Game 1\n" + shown + "\n");
     EXPECT_EQ(RecordTexts(), Texts{"e2-e4 "});
