@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <random>
 #include <sstream>
@@ -22,7 +21,6 @@ struct Agent {
   bool synced = false;
   Position board{};
   std::vector<std::string> seen;
-  Clock::time_point movedAt{};
   Clock::time_point spokeAt{}; // its last message other than a move
 };
 
@@ -32,7 +30,6 @@ struct Crowd {
   std::vector<Agent> agents;
   std::vector<ScriptedClient*> fuzzers;
   std::mt19937 random{20261207};
-  std::vector<double> latencies; // milliseconds from a move sent to its echo
 
   Crowd(int players, int fuzzerCount) : agents(static_cast<std::size_t>(players) + 1), fuzzers(fuzzerCount) {
     for (std::size_t i = 1; i < agents.size(); ++i) agents[i].link = &s.Connect("P" + std::to_string(i));
@@ -50,8 +47,6 @@ struct Crowd {
       std::istringstream words(text);
       for (std::string w; words >> w;)
         if (w.back() != '.' && PlayMoveText(w, a.board, 0, nullptr)) a.seen.push_back(w);
-      if (f.type == 4 && f.payload[0] == a.colour)
-        latencies.push_back(std::chrono::duration<double, std::milli>(Clock::now() - a.movedAt).count());
     }
     if (f.type == 13 || f.type == 15) a.colour = f.payload[0];
     if (f.type == 15) a.synced = false, a.table = a.joining;
@@ -67,7 +62,6 @@ struct Crowd {
     const std::vector<Move> legal = LegalMoves(a.board);
     char slot[MoveTextSlotSize] = {};
     FormatMoveText(slot, a.board, legal[random() % legal.size()]);
-    a.movedAt = Clock::now();
     Send(a, 4, MovePayload(a.colour, slot));
   }
   // Random bytes, frames of any type with random or game-like payloads, mutated, now and then the longest.
@@ -119,20 +113,15 @@ struct Crowd {
   }
 };
 
+// The server's figures under this load come from the developer command netload; here the
+// crowd only has to leave every record, seat and watcher consistent.
 TEST(NetLoadSlow, FortyEightPlayersAtEightTables) {
   Crowd crowd(MaxClients - 1, 0);
-  const auto start = Clock::now();
   for (int round = 0; round < 40000; ++round) {
     crowd.Act(crowd.agents[crowd.random() % crowd.agents.size()]);
     if (round % 4 == 0) crowd.Pump();
   }
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  const int compared = crowd.Check();
-  EXPECT_GT(compared, MaxClients / 4);
-  std::sort(crowd.latencies.begin(), crowd.latencies.end());
-  const std::size_t moves = crowd.latencies.size(); // each relayed move's echo to its mover
-  std::printf("[ figures  ] %zu moves relayed in %.1f s: %.0f moves/s; relay latency p99 %.2f ms; %d watchers checked\n",
-              moves, seconds, moves / seconds, crowd.latencies.at(moves * 99 / 100), compared);
+  EXPECT_GT(crowd.Check(), MaxClients / 4);
 }
 
 // Garbage beside two players: their game is played to a result, every record stays legal.
