@@ -276,21 +276,19 @@ TEST(Server, AFullRecordEndsTheGameForEveryone) {
     ASSERT_EQ(HistoryCount(&s.server.TableRecord(0)), int(ply + 1)) << game[ply];
   }
   s.Settle();
-  const auto Texts = [](const std::vector<Frame>& frames) {
-    std::string out;
-    for (const Frame& f : frames)
-      if (f.type == 7 || f.type == 3) out += std::to_string(f.type) + "=" + PayloadText(f.payload) + ";";
-    return out;
+  const auto Texts = [](std::vector<Frame> frames) { // the draws and notices only
+    std::erase_if(frames, [](const Frame& f) { return f.type != 7 && f.type != 3; });
+    return Render(frames);
   };
   EXPECT_EQ(s.server.TableResult(0), GameDrawn);
-  EXPECT_EQ(Texts(black.Take()), "7=;3=Hit Maximum Move Number;");
+  EXPECT_EQ(Texts(black.Take()), "7;3=Hit Maximum Move Number");
   // Continued, the next move cannot be kept: its mover is told and the game ends again.
   s.server.Handle(0, 14, ShortPayload(1));
   black.Send(14, ShortPayload(1));
   s.Settle();
   std::exchange(s.local, {});
   s.server.Handle(0, 4, MovePayload(NetWhite, "Ke1-e2 "));
-  EXPECT_EQ(Texts(std::exchange(s.local, {})), "3=Hit Maximum Move Number;7=;3=Hit Maximum Move Number;");
+  EXPECT_EQ(Texts(std::exchange(s.local, {})), "3=Hit Maximum Move Number;7;3=Hit Maximum Move Number");
   EXPECT_EQ(s.server.TableResult(0), GameDrawn);
 }
 
