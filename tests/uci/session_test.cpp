@@ -117,8 +117,7 @@ std::vector<Script> Scripts() {
         "<bestmove a1a2", "quit"}},
       {"IllegalMovesAndLongGames",
        {"position startpos moves e2e4 e7e5 e1e3 g1f3", "<info string illegal move e1e3", "go depth 2", "<bestmove",
-        "position fen 8/P6k/8/8/8/8/8/K7 w - - 0 1 moves a7a8", "<info string illegal move a7a8", "go depth 2",
-        "<bestmove", "position fen 1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "go depth 3", "<bestmove a1a2",
+        "position fen 1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "go depth 3", "<bestmove a1a2",
         // Refused positions: no move from the one before them.
         "position fen no position", "<info string not a valid position", "go depth 2", "<bestmove 0000",
         "position fen 4k3/8/8/8/8/8/8/4R2K w - - 0 1", "<info string not a valid position", "go depth 2",
