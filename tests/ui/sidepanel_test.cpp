@@ -34,7 +34,6 @@ TEST_F(WindowTest, PanelFitsTheWindow) {
       {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", ""},
       {"4k3/8/8/8/8/8/8/R3K3 w - - 0 1", "White:1R"},
       {"4k3/pp6/8/8/8/8/8/R3K3 w - - 0 1", "White:1R\nBlack:2p"},
-      {"4k3/8/8/8/8/8/8/Q3K3 w - - 0 1", "White:Q"},
   };
   for (const auto& c : materials) {
     SetUpPosition(c.fen);
