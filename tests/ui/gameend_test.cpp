@@ -13,7 +13,6 @@
 #include "game/controller.h"
 #include "notation/history.h"
 #include "platform/clock.h"
-#include "search/engine.h"
 #include "search/limits.h"
 #include "ui/sidepanel.h"
 #include "windowtest.h"

@@ -1,7 +1,6 @@
 // The side panel in the real window: it widens with the window, uses the desktop's fonts,
 // hides material lines with nothing in them and cuts long names with a tooltip.
 #include <QFontDatabase>
-#include <QListWidget>
 #include <QTest>
 
 #include "game/boardgeometry.h"

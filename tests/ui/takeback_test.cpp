@@ -6,7 +6,6 @@
 #include "game/commands.h"
 #include "game/controller.h"
 #include "game/windowcommands.h"
-#include "notation/history.h"
 #include "search/engine.h"
 #include "search/limits.h"
 #include "search/searchstate.h"
