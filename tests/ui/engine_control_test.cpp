@@ -1,7 +1,5 @@
 // The window around the engine's work: commands that interrupt the computer's think, a mode
-// chosen while it thinks, the pondering note, and the panel's texts after each change.
-#include <QApplication>
-#include <QClipboard>
+// chosen while it thinks, and the pondering note.
 #include <QPushButton>
 #include <QTest>
 #include <functional>
@@ -104,24 +102,6 @@ TEST_F(WindowTest, PonderingNamesTheMovePonderedOn) {
   const int from = SquareOf(named[0] - 'a', '8' - named[1]), to = SquareOf(named[3] - 'a', '8' - named[4]);
   EXPECT_TRUE(gamePosition.board[from] != Empty && PonderPosition.board[from] == Empty &&
               PonderPosition.board[to] == gamePosition.board[from]) << info.toStdString();
-}
-
-TEST_F(WindowTest, PanelTextsAfterAChange) {
-  HumanSide = 3;
-  Trigger(command::Analyze);
-  ASSERT_TRUE(WaitUntil([this] { return window->Panel()->Info().contains("analyzing..."); }));
-  Trigger(command::Analyze);
-  EXPECT_TRUE(WaitUntil([] { return EngineBusy == 0; }));
-  QTest::qWait(200); // anything the engine still had to say has arrived
-  const QString stopped = window->Panel()->Info();
-  EXPECT_TRUE(stopped.startsWith("Eval: ") && !stopped.contains("analyzing...")) << stopped.toStdString();
-
-  QApplication::clipboard()->setText("4k3/8/8/8/8/8/4P3/4K3 w - -");
-  Trigger(command::PastePosition);
-  EXPECT_EQ(window->Panel()->Info(), "Position Pasted.");
-  Move(4, 6, 4, 4);
-  EXPECT_EQ(Ply(), 2);
-  EXPECT_NE(window->Panel()->Info(), "Position Pasted.") << "said of a position no longer on the board";
 }
 
 } // namespace

@@ -44,8 +44,8 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
       {"hello world", command::PasteTranscript, kept},
       {binary, command::PasteTranscript, kept},
       {"1. d4 " + std::string(1 << 20, ' ') + "d5", command::PasteTranscript, "d2-d4 d7-d5 "},
-      {"8/8/8/8/8/8/8/K6k b - - and some words", command::PastePosition, ""},
       {"8/8/8/8/8/8/8/K7 w - -", command::PastePosition, kept},
+      {"4k3/8/8/8/8/8/4P3/4K3 w - - and some words", command::PastePosition, ""},
   };
   for (const auto& c : cases) {
     Trigger(command::New);
@@ -54,6 +54,9 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
     Trigger(c.command);
     EXPECT_EQ(Record(), c.record) << c.text.substr(0, 40);
   }
+  EXPECT_EQ(window->Panel()->Info(), "Position Pasted.");
+  Move(4, 6, 4, 4);
+  EXPECT_TRUE(Ply() == 2 && window->Panel()->Info() != "Position Pasted.") << "said of a position no longer on the board";
   Trigger(command::New);
   Move(4, 6, 4, 4), Move(4, 1, 4, 3);
   // The game state goes through files of the home folder: paste returns to the copy, undo to
