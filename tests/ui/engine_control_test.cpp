@@ -73,7 +73,7 @@ TEST_F(WindowTest, SelfplayChosenWhileTheComputerThinks) {
   }
   ASSERT_TRUE(caught) << "self-play was never chosen while the computer thought";
   Trigger(command::Selfplay);
-  EXPECT_EQ(Text("whiteName") + Text("blackName"), QString(EngineLabel) + EngineLabel);
+  EXPECT_EQ((Text("whiteName") + Text("blackName")).toStdString(), std::string(EngineLabel) + EngineLabel);
   ASSERT_TRUE(WaitUntil([] { return gameState != GameInProgress && EngineBusy == 0; }));
   EXPECT_EQ(HumanSide, 3) << "self-play ends with the game";
   Trigger(command::New);

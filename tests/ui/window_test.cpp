@@ -246,7 +246,6 @@ TEST_F(WindowTest, SettingsRestoredAfterARestart) {
   window = std::make_unique<MainWindow>();
   window->Start();
   for (const auto& [id, checked] : changes) EXPECT_EQ(window->MenuItems()->Action(id)->isChecked(), checked) << id;
-  EXPECT_TRUE(controller.boardFlipped && !viewOptions.showCoordinates && !viewOptions.shortNotation);
   EXPECT_EQ(searchSettings.maxPly, 3);
   EXPECT_EQ(window->geometry(), geometry);
   EXPECT_TRUE(std::filesystem::exists(home->Path("config/kestrin/window.conf")));
