@@ -5,9 +5,8 @@
 #include "board/types.h"
 #include "game/commands.h"
 #include "game/controller.h"
-#include "notation/fen.h"
-#include "platform/settings.h"
 #include "ui/boardview.h"
+#include "support/fixtures.h"
 #include "support/legalmoves.h"
 #include "windowtest.h"
 
@@ -25,9 +24,7 @@ std::set<int> Indices(std::initializer_list<const char*> names) {
 TEST_F(WindowTest, LastMoveOfEitherSideThroughResizeAndFlip) {
   // The computer's reply (it plays Black in a fresh window): the squares where the board after
   // it differs from the board before.
-  Position before{};
-  const std::string afterE4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1";
-  ASSERT_TRUE(ReadFen(afterE4.c_str(), afterE4.size(), before));
+  const Position before = FromFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
   Move(4, 6, 4, 4);
   ASSERT_TRUE(WaitForPly(3));
   std::set<int> replied;

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "board/gameend.h"
-#include "board/makemove.h"
 #include "support/fixtures.h"
 #include "support/legalmoves.h"
 #include "game/commands.h"
@@ -62,8 +61,7 @@ TEST_F(WindowTest, FiftyMovesEndTheGame) {
       const int from = MoveFrom(move), to = MoveTo(move);
       if (IsCastling(move) || now.board[to] != Empty || now.board[from] % 8 == Pawn) continue;
       Position next = now;
-      MoveUndo undo;
-      MakeMove(next, move, undo, Queen);
+      Play(next, CoordinateOf(move));
       if (seen.insert(ToFen(next)).second) { // the board, side, castling and en passant: no counters
         chosen = move;
         break;
