@@ -56,7 +56,7 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
   }
   EXPECT_EQ(window->Panel()->Info(), "Position Pasted.");
   Move(4, 6, 4, 4);
-  EXPECT_TRUE(Ply() == 2 && window->Panel()->Info() != "Position Pasted.") << "said of a position no longer on the board";
+  EXPECT_TRUE(Ply() == 2 && window->Panel()->Info() != "Position Pasted.") << "the note on the pasted position stays";
   Trigger(command::New);
   Move(4, 6, 4, 4), Move(4, 1, 4, 3);
   // The game state goes through files of the home folder: paste returns to the copy, undo to
