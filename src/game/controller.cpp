@@ -370,9 +370,6 @@ void BoardChangedByEngine() {
   controller.engineMoveAwaited = std::memcmp(&now, &controller.known, sizeof now) == 0;
   if (controller.engineMoveAwaited) return;
   controller.bookFrames.clear();
-  // Only one move on from what the window knew can be framed as that move.
-  controller.framesShown = now.plyCount == controller.known.plyCount + 1 && settings.highlightLastMove != 0;
-  if (controller.framesShown) controller.comparison = controller.known;
   controller.known = now;
 }
 
@@ -386,7 +383,6 @@ void BoardChangedHere() {
 }
 
 void ClearFrames() {
-  controller.framesShown = false;
   controller.bookFrames.clear();
 }
 

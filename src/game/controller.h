@@ -25,11 +25,8 @@ struct ControllerState {
   int selectedSquare = NoSelection;
   int levelItem = 160;             // the checked depth item of the Level menu
   int experiment = 0;              // check mark of "Experiment"
-  // The game position as the window last took note of it, and the position before the
-  // computer's last move while its squares are framed.
+  // The game position as the window last took note of it.
   Position known{};
-  Position comparison{};
-  bool framesShown = false;
   bool engineMoveAwaited = false; // the engine said it moved before its move reached the board
   // From- and to-squares (0..63, or -1) of the book moves framed by the book button, in list order.
   std::vector<std::pair<int, int>> bookFrames;
