@@ -1,10 +1,15 @@
 #include "support/engineprocess.h"
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <thread>
+
+#include "support/scratchdir.h"
 
 namespace kestrin::test {
 
@@ -60,6 +65,40 @@ int EngineProcess::Finish() {
   const int status = pclose(input);
   input = nullptr;
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void RunScript(const std::string& executable, const std::string& hello, const std::vector<std::string>& steps,
+               const std::function<void(const std::string&, bool, const std::string&)>& awaited,
+               const std::function<bool(const std::string&)>& other) {
+  ScratchDirectory scratch;
+  EngineProcess engine(executable, scratch.path.string());
+  engine.Send(hello);
+  const std::vector<std::string>& seen = engine.Seen();
+  const auto matches = [](const std::string& line, const std::string& text) {
+    return text == "#" ? !line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) : line.rfind(text, 0) == 0;
+  };
+  std::size_t next = 0; // the first line no "<" step has read
+  for (const std::string& step : steps) {
+    const std::string text = step.substr(1);
+    if (step[0] == '<') {
+      bool found = false;
+      for (std::string line; !found && (next < seen.size() || engine.ReadLine(line, 30)); ++next) {
+        found = matches(seen[next], text);
+        awaited(seen[next], found, text);
+      }
+      ASSERT_TRUE(found) << "no " << step << " in " << ::testing::PrintToString(seen);
+    } else if (step[0] == '!') {
+      for (std::string line; engine.ReadLine(line, 0.5);) {}
+      for (std::size_t i = next; i < seen.size(); ++i)
+        ASSERT_FALSE(matches(seen[i], text)) << step << " in " << ::testing::PrintToString(seen);
+    } else if (step[0] == '~') {
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
+    } else if (!other(step)) {
+      engine.Send(step);
+    }
+    if (::testing::Test::HasFatalFailure()) return;
+  }
+  EXPECT_EQ(engine.Finish(), 0) << ::testing::PrintToString(seen);
 }
 
 } // namespace kestrin::test

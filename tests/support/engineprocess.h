@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,5 +34,16 @@ private:
   std::string pending;
   std::vector<std::string> seen;
 };
+
+// Starts `executable` in a scratch folder (the working directory meanwhile), sends `hello` and
+// runs a script; the engine must then end with status 0 at the end of its input (a sanitizer's
+// report fails). "<text" waits for a line starting with text ("<#" for a thinking line, which
+// starts with its depth), showing `awaited` each line it reads and whether it was the one;
+// "!text" checks that no such line came since the last awaited one nor comes within half a
+// second; "~ms" pauses; any other step is shown to `other` and sent unless it returns true.
+// A fatal failure ends the script.
+void RunScript(const std::string& executable, const std::string& hello, const std::vector<std::string>& steps,
+               const std::function<void(const std::string& line, bool found, const std::string& text)>& awaited,
+               const std::function<bool(const std::string& step)>& other);
 
 } // namespace kestrin::test

@@ -1,6 +1,10 @@
 #include "support/san.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <regex>
+#include <sstream>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
@@ -87,6 +91,26 @@ RandomGame PlayRandomGame(std::mt19937& random, int maxPlies, const Position& st
     game.fens.push_back(ToFen(p));
   }
   return game;
+}
+
+void CheckMatchGames(const std::string& pgn, const std::string& name, const std::vector<std::string>& abnormal) {
+  const std::regex noise("\\[[^\\]]*\\]|\\{[^}]*\\}|\\d+\\.+|1-0|0-1|1/2-1/2|\\*");
+  int games = 0;
+  for (std::size_t at = pgn.find("[Event "); at != std::string::npos; ++games) {
+    const std::size_t end = pgn.find("[Event ", at + 1);
+    const std::string game = pgn.substr(at, end == std::string::npos ? std::string::npos : end - at);
+    at = end;
+    EXPECT_NE(game.find((games == 0 ? "[White \"" : "[Black \"") + name), std::string::npos) << game;
+    EXPECT_TRUE(std::regex_search(game, std::regex("\\[Result \"(1-0|0-1|1/2-1/2)\"\\]"))) << game;
+    for (const std::string& word : abnormal) EXPECT_EQ(game.find(word), std::string::npos) << word << " in " << game;
+    Position board;
+    SetStartPosition(board);
+    std::istringstream moves(std::regex_replace(game, noise, " "));
+    int plies = 0;
+    for (std::string san; moves >> san; ++plies) ASSERT_TRUE(PlaySan(board, san)) << san << " in " << game;
+    EXPECT_GT(plies, 20);
+  }
+  EXPECT_EQ(games, 2);
 }
 
 } // namespace kestrin::test

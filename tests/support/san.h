@@ -24,4 +24,9 @@ struct RandomGame {
 };
 RandomGame PlayRandomGame(std::mt19937& random, int maxPlies, const Position& start, int narrowPlies = 0);
 
+// Checks the games a match between the engine called `name` and another wrote to a PGN file,
+// colours swapped: two games, `name` White in the first and Black in the second, each with a
+// real result tag, none holding a word of `abnormal`, each replaying legally in more than 20 plies.
+void CheckMatchGames(const std::string& pgn, const std::string& name, const std::vector<std::string>& abnormal);
+
 } // namespace kestrin::test

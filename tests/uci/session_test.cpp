@@ -2,11 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <random>
 #include <sstream>
-#include <thread>
 
 #include "board/attacks.h"
 #include "notation/fen.h"
@@ -47,46 +45,26 @@ bool Replay(const std::string& line, Position& p) {
   return true;
 }
 
-// "<text" waits for a line starting with text, "!text" checks that none came since the last
-// awaited line nor comes within half a second, "~ms" pauses; other lines are sent. Every
-// bestmove (and its ponder move) must be legal where the script's last position stands, and
-// "0000" after a refused position.
+// Steps as test::RunScript reads them; other lines are sent. Every bestmove (and its ponder
+// move) must be legal where the script's last position stands, and "0000" after a refused position.
 void RunScript(const std::vector<std::string>& lines) {
-  test::ScratchDirectory scratch;
-  test::EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
-  const std::vector<std::string>& seen = engine.Seen();
   Position game = test::FromFen(Start);
   bool refused = false;
-  std::size_t next = 0;
-  engine.Send("uci");
-  for (const std::string& step : lines) {
-    const std::string text = step.substr(1);
-    if (step[0] == '<') {
-      bool found = false;
-      for (std::string line; !found && (next < seen.size() || engine.ReadLine(line, 30)); ++next) {
-        found = seen[next].rfind(text, 0) == 0;
-        std::istringstream words(seen[next]);
-        std::string word, move, ponder;
-        if (!(words >> word >> move) || word != "bestmove") continue;
-        Position p = game;
-        EXPECT_TRUE(move == "0000" ? refused || test::LegalMoves(p).empty() : !refused && PlayCoordinates(p, move))
-            << seen[next];
-        if (words >> word >> ponder) {
-          EXPECT_TRUE(PlayCoordinates(p, ponder)) << seen[next];
-        }
-      }
-      ASSERT_TRUE(found) << "no " << step << " in " << ::testing::PrintToString(seen);
-    } else if (step[0] == '!') {
-      for (std::string line; engine.ReadLine(line, 0.5);) {}
-      for (std::size_t i = next; i < seen.size(); ++i) EXPECT_NE(seen[i].rfind(text, 0), 0u) << step;
-    } else if (step[0] == '~') {
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
-    } else {
-      engine.Send(step);
-      if (step.rfind("position ", 0) == 0) refused = !Replay(step, game);
+  const auto bestmove = [&](const std::string& line, bool, const std::string&) {
+    std::istringstream words(line);
+    std::string word, move, ponder;
+    if (!(words >> word >> move) || word != "bestmove") return;
+    Position p = game;
+    EXPECT_TRUE(move == "0000" ? refused || test::LegalMoves(p).empty() : !refused && PlayCoordinates(p, move)) << line;
+    if (words >> word >> ponder) {
+      EXPECT_TRUE(PlayCoordinates(p, ponder)) << line;
     }
-  }
-  EXPECT_EQ(engine.Finish(), 0) << ::testing::PrintToString(seen);
+  };
+  const auto send = [&](const std::string& step) {
+    if (step.rfind("position ", 0) == 0) refused = !Replay(step, game);
+    return false;
+  };
+  test::RunScript(KESTRIN_ENGINE, "uci", lines, bestmove, send);
 }
 
 struct Script {

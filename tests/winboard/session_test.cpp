@@ -1,10 +1,8 @@
 // Scripted sessions with the engine program, fed line by line over a pipe as an interface talks.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <random>
-#include <thread>
 
 #include "board/attacks.h"
 #include "notation/fen.h"
@@ -17,11 +15,10 @@
 namespace kestrin {
 namespace {
 
-// A script: "<text" waits for a line starting with text ("<#" for a thinking line), "!text"
-// checks that none came since the last awaited line nor comes within half a second, "~ms"
-// pauses, "@text" and "%text" check that the saved games hold text or not, "&a|b" that
-// pgn-extract reads them as the games a and b (moves, then result); other lines are sent. Every move the engine sends must be legal in the game as the script has played it,
-// and the engine must end with status 0 at the end of its input (a sanitizer's report fails).
+// A script (steps as test::RunScript reads them) where "@text" and "%text" check that the saved
+// games hold text or not, "&a|b" that pgn-extract reads them as the games a and b (moves, then
+// result); other lines are sent. Every move the engine sends must be legal in the game as the
+// script has played it.
 struct Script {
   const char* name;
   std::vector<std::string> lines;
@@ -73,43 +70,24 @@ const Script scripts[] = {
       std::string("setboard ") + Start, "ping 3", "<pong 3", "easy", "e2e4", "<move "}},
 };
 
-bool Matches(const std::string& line, const std::string& prefix) {
-  return prefix == "#" ? !line.empty() && std::isdigit(static_cast<unsigned char>(line[0])) : line.rfind(prefix, 0) == 0;
-}
-
 void RunScript(const std::vector<std::string>& lines) {
-  test::ScratchDirectory scratch;
-  test::EngineProcess engine(KESTRIN_ENGINE, scratch.path.string());
-  const std::vector<std::string>& seen = engine.Seen();
-  const auto transcript = [&] { return ::testing::PrintToString(seen); };
   std::vector<Position> game(1, test::FromFen(Start)); // our copy, one position per ply
-  std::size_t next = 0;                                  // the first line not yet awaited
-  engine.Send("xboard");
-  for (const std::string& step : lines) {
-    const std::string text = step.substr(1);
+  const auto played = [&](const std::string& line, bool found, const std::string& text) {
     Position p = game.back();
-    if (step[0] == '<') {
-      bool found = false;
-      for (std::string line; !found && (next < seen.size() || engine.ReadLine(line, 20)); ++next)
-        found = Matches(seen[next], text);
-      ASSERT_TRUE(found) << "no " << step << " in " << transcript();
-      if (text != "move ") continue;
-      ASSERT_TRUE(PlayMoveText(seen[next - 1].substr(5), p, 0, nullptr)) << "illegal: " << transcript();
-      game.push_back(p);
-    } else if (step[0] == '!') {
-      for (std::string line; engine.ReadLine(line, 0.5);) {}
-      for (std::size_t i = next; i < seen.size(); ++i) ASSERT_FALSE(Matches(seen[i], text)) << step << transcript();
-    } else if (step[0] == '~') {
-      std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(text)));
-    } else if (step[0] == '&') {
+    if (!found || text != "move ") return;
+    ASSERT_TRUE(PlayMoveText(line.substr(5), p, 0, nullptr)) << "illegal: " << line;
+    game.push_back(p);
+  };
+  const auto other = [&](const std::string& step) {
+    Position p = game.back();
+    if (step[0] == '&') {
       std::string games;
-      for (const std::string& game : test::ReadWithPgnExtract(scratch.Path("WinboardGames.pgn")))
+      for (const std::string& game : test::ReadWithPgnExtract("WinboardGames.pgn"))
         games += (games.empty() ? "" : "|") + game;
-      EXPECT_EQ(games, text);
+      EXPECT_EQ(games, step.substr(1));
     } else if (step[0] == '@' || step[0] == '%') {
-      EXPECT_EQ(test::ReadFileBytes(scratch.Path("WinboardGames.pgn")).find(text) != std::string::npos, step[0] == '@');
+      EXPECT_EQ(test::ReadFileBytes("WinboardGames.pgn").find(step.substr(1)) != std::string::npos, step[0] == '@');
     } else {
-      engine.Send(step);
       const bool fen = step.rfind("setboard ", 0) == 0 && ReadFen(step.data() + 9, step.size() - 9, p) &&
                        !IsInCheck(Opponent(p.sideToMove), p);
       if (step == "new" || fen) game.assign(1, step == "new" ? test::FromFen(Start) : p);
@@ -117,8 +95,9 @@ void RunScript(const std::vector<std::string>& lines) {
       if (step.size() >= 4 && std::isdigit(static_cast<unsigned char>(step[1])) && PlayMoveText(step, p, 0, nullptr))
         game.push_back(p);
     }
-  }
-  EXPECT_EQ(engine.Finish(), 0) << transcript();
+    return step[0] == '&' || step[0] == '@' || step[0] == '%'; // checks, not lines to send
+  };
+  test::RunScript(KESTRIN_ENGINE, "xboard", lines, played, other);
 }
 
 class Session : public ::testing::TestWithParam<Script> {};
