@@ -32,39 +32,17 @@ Position FromFen(const std::string& fen) {
 std::vector<Position> RandomBoards(int count, unsigned seed) {
   InitTablesOnce();
   std::mt19937 random(seed);
-  std::vector<Position> boards;
-  for (int n = 0; n < count; ++n) {
-    std::string rows[8];
-    for (auto& row : rows) row = std::string(8, '.');
-    const int men = static_cast<int>(random() % 31);
-    const char kinds[] = "PNBRQpnbrq";
-    for (int i = 0; i < men; ++i) {
-      const char kind = kinds[random() % 10];
-      const bool pawn = kind == 'P' || kind == 'p';
-      rows[pawn ? 1 + random() % 6 : random() % 8][random() % 8] = kind;
+  std::vector<Position> boards(count);
+  for (Position& p : boards) {
+    ClearPosition(p);
+    p.castleState[0] = p.castleState[1] = CastleNone;
+    PlacePiece(p, random() % 8, random() % 8, WhiteKing);
+    while (!PlacePiece(p, random() % 8, random() % 8, BlackKing)) {}
+    for (int men = random() % 31; men > 0; --men) {
+      const int type = Pawn + random() % 5, code = type + (random() % 2 ? BlackOffset : 0);
+      // Refused on a taken square or beyond the side's slots: fewer men then.
+      PlacePiece(p, random() % 8, type == Pawn ? 1 + random() % 6 : random() % 8, code);
     }
-    rows[random() % 8][random() % 8] = 'K';
-    int blackKing;
-    do blackKing = static_cast<int>(random() % 64);
-    while (rows[blackKing / 8][blackKing % 8] == 'K');
-    rows[blackKing / 8][blackKing % 8] = 'k';
-    std::string fen;
-    for (int r = 0; r < 8; ++r) {
-      int gap = 0;
-      for (char c : rows[r]) {
-        if (c == '.') {
-          ++gap;
-          continue;
-        }
-        if (gap) fen += std::to_string(gap);
-        gap = 0;
-        fen += c;
-      }
-      if (gap) fen += std::to_string(gap);
-      fen += r < 7 ? "/" : " w - -";
-    }
-    Position p{};
-    if (ReadFen(fen.data(), fen.size(), p)) boards.push_back(p);
   }
   return boards;
 }

@@ -13,8 +13,8 @@ void InitTablesOnce();
 // The position of a FEN text; fails the current test when the text is refused.
 Position FromFen(const std::string& fen);
 // `count` boards of the two kings and up to 30 more men at random (pawns off the first and last
-// ranks), White to move; the same ones for the same seed. Fills FEN refuses (more men of a
-// side than its slots) are left out, so there may be fewer.
+// ranks), White to move, no castling; the same ones for the same seed. A man drawn for a taken
+// square, or beyond the slots of its side, is left out.
 std::vector<Position> RandomBoards(int count, unsigned seed);
 // The first four fields of the position's FEN: board, side, castling, en-passant square.
 std::string ToFen(const Position& position);
