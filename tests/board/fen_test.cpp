@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -28,29 +27,30 @@ TEST(Fen, ReadAndWrittenBack) {
   const struct {
     const char* text;
     const char* written; // all six fields; nullptr: refused, the position left alone
-    const char* moves;   // the legal moves, "" when not checked
+    const char* move;    // "" or a move that must be legal,
+    int legalMoves;      // one of this many
   } cases[] = {
-      {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", ""},
+      {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", "r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", "", 0},
       // The clocks count from the set-up; a position with Black to move is ply 2 of move 1.
-      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 17 40", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", ""},
+      {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 17 40", "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "", 0},
       // En passant: written when a pawn can take there, dropped when none can.
-      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e1d1 e1d2 e1e2 e1f1 e1f2 e5d6 e5e6"},
-      {"4k3/8/8/8/2pP4/8/8/4K3 b - d3 0 1", "4k3/8/8/8/2pP4/8/8/4K3 b - d3 0 1", ""},
-      {"4k3/8/8/3p4/8/8/8/4K3 w - d6", "4k3/8/8/3p4/8/8/8/4K3 w - - 0 1", ""},
+      {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "e5d6", 7},
+      {"4k3/8/8/8/2pP4/8/8/4K3 b - d3 0 1", "4k3/8/8/8/2pP4/8/8/4K3 b - d3 0 1", "", 0},
+      {"4k3/8/8/3p4/8/8/8/4K3 w - d6", "4k3/8/8/3p4/8/8/8/4K3 w - - 0 1", "", 0},
       // Castling rights whose king or rook is not at home can never be used: dropped.
-      {"4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1", "4k3/8/8/8/8/8/8/4K3 w - - 0 1", ""},
-      {"r3k3/8/8/8/8/8/8/4K2R b KQkq - 0 1", "r3k3/8/8/8/8/8/8/4K2R b Kq - 0 1", ""},
-      {"r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1", "r3k2r/8/8/8/8/8/8/R2K3R w kq - 0 1", ""},
+      {"4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1", "4k3/8/8/8/8/8/8/4K3 w - - 0 1", "", 0},
+      {"r3k3/8/8/8/8/8/8/4K2R b KQkq - 0 1", "r3k3/8/8/8/8/8/8/4K2R b Kq - 0 1", "", 0},
+      {"r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1", "r3k2r/8/8/8/8/8/8/R2K3R w kq - 0 1", "", 0},
       // Pieces beyond their own slots stand in free pawn slots: a third rook gives check.
-      {"1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "a1a2"},
-      {"N3k2N/8/8/8/8/8/8/N3K2N b - - 0 1", "N3k2N/8/8/8/8/8/8/N3K2N b - - 0 1", ""},
-      {"BBB1k3/QQ6/8/8/8/8/PPPPPP2/4K3 w - - 0 1", "BBB1k3/QQ6/8/8/8/8/PPPPPP2/4K3 w - - 0 1", ""},
+      {"1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "1r5k/2r5/8/8/3P4/8/8/K6r w - - 0 1", "a1a2", 1},
+      {"N3k2N/8/8/8/8/8/8/N3K2N b - - 0 1", "N3k2N/8/8/8/8/8/8/N3K2N b - - 0 1", "", 0},
+      {"BBB1k3/QQ6/8/8/8/8/PPPPPP2/4K3 w - - 0 1", "BBB1k3/QQ6/8/8/8/8/PPPPPP2/4K3 w - - 0 1", "", 0},
       // What no position of ours can hold is refused, not set up without it.
-      {"BBB1k3/QQ6/8/8/8/8/PPPPPPP1/4K3 w - - 0 1", nullptr, ""}, // a piece with no slot left
-      {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1", nullptr, ""},     // a ninth pawn
-      {"KKKKKKKK/k7/8/8/8/8/8/78 w - -", nullptr, ""},             // a second king
-      {"8/8/8/8/8/8/8/K5k w - -", nullptr, ""},                    // a square short
-      {"8/8/8/8/8/8/8/K6K w - -", nullptr, ""},                    // no black king
+      {"BBB1k3/QQ6/8/8/8/8/PPPPPPP1/4K3 w - - 0 1", nullptr, "", 0}, // a piece with no slot left
+      {"4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - - 0 1", nullptr, "", 0},     // a ninth pawn
+      {"KKKKKKKK/k7/8/8/8/8/8/78 w - -", nullptr, "", 0},             // a second king
+      {"8/8/8/8/8/8/8/K5k w - -", nullptr, "", 0},                    // a square short
+      {"8/8/8/8/8/8/8/K6K w - -", nullptr, "", 0},                    // no black king
   };
   for (const auto& c : cases) {
     Position p;
@@ -66,13 +66,10 @@ TEST(Fen, ReadAndWrittenBack) {
     Position again;
     ASSERT_TRUE(Read(Written(p), again));
     EXPECT_EQ(Written(again), c.written);
-    if (!*c.moves) continue;
-    std::vector<std::string> legal;
-    for (Move m : test::LegalMoves(p)) legal.push_back(test::CoordinateOf(m));
-    std::sort(legal.begin(), legal.end());
-    std::string joined;
-    for (const std::string& m : legal) joined += (joined.empty() ? "" : " ") + m;
-    EXPECT_EQ(joined, c.moves) << c.text;
+    if (!*c.move) continue;
+    std::string legal; // four letters and a blank a move
+    for (Move m : test::LegalMoves(p)) legal += test::CoordinateOf(m) + " ";
+    EXPECT_TRUE(legal.size() == 5u * c.legalMoves && legal.find(c.move) != std::string::npos) << c.text << ": " << legal;
   }
 }
 
