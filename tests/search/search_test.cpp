@@ -87,22 +87,6 @@ TEST_F(SearchTest, DeepNodesStayWithinThePlyRecords) {
   EXPECT_EQ(std::memcmp(before.board + 1, search.work.board + 1, sizeof before - 1), 0);
 }
 
-TEST_F(SearchTest, ReplyExtensionsCountLegalMoves) {
-  const struct {
-    const char* fen;
-    u32 fraction; // of the last root move searched, in 1/32 ply
-  } cases[] = {
-      {"7k/8/8/8/8/p7/P5r1/7K w - -", 24},       // Kxg2 alone is legal; Kg1 and Kh2 are generated
-      {"7k/8/8/4p3/4P3/p2P4/P5r1/7K w - -", 8}, // Kxg2 and d4
-      {"7k/8/8/8/8/p6p/P7/r6K w - -", 24},      // in check: Kh2 alone
-  };
-  for (const auto& c : cases) {
-    Prepare(FromFen(c.fen), 2);
-    Root(2);
-    EXPECT_EQ(search.plies[1].list.extensionFraction, c.fraction) << c.fen;
-  }
-}
-
 // Best moves, mate distances, and where the deepening stops: with a single legal move after a
 // few iterations (enough to see a mate behind it), after two with a mate in one.
 TEST_F(SearchTest, BestMovesMateDistancesAndStops) {
