@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "board/occupancy.h"
 #include "support/fixtures.h"
 
@@ -49,14 +51,9 @@ TEST(Occupancy, FirstManAlongEveryRayAgreesWithAWalk) {
     for (int row = 0; row < 8; ++row)
       for (int file = 0; file < 8; ++file) {
         const int from = SquareOf(file, row);
-        ExpectRayAgrees<1>(p, from, fen.c_str());
-        ExpectRayAgrees<-1>(p, from, fen.c_str());
-        ExpectRayAgrees<9>(p, from, fen.c_str());
-        ExpectRayAgrees<-9>(p, from, fen.c_str());
-        ExpectRayAgrees<10>(p, from, fen.c_str());
-        ExpectRayAgrees<-10>(p, from, fen.c_str());
-        ExpectRayAgrees<11>(p, from, fen.c_str());
-        ExpectRayAgrees<-11>(p, from, fen.c_str());
+        [&]<int... Steps>(std::integer_sequence<int, Steps...>) {
+          (ExpectRayAgrees<Steps>(p, from, fen.c_str()), ...);
+        }(std::integer_sequence<int, 1, -1, 9, -9, 10, -10, 11, -11>{});
       }
   }
 }
