@@ -56,15 +56,6 @@ TEST_F(Evaluation, HandCountedScores) {
   }
 }
 
-// The looked-up distance of the tropism terms is the board's own file and rank difference, on
-// and off the board alike.
-TEST(SquareDistance, AgreesWithTheBoardsFilesAndRanks) {
-  for (int a = 0; a < 128; ++a)
-    for (int b = 0; b < 128; ++b)
-      ASSERT_EQ(KingDistance(a, b), std::abs(FileOf[a] - FileOf[b]) + std::abs(RankOf[a] - RankOf[b]))
-          << a << " " << b;
-}
-
 // The terms display: the rooks on the seventh (king on g8 +95, open files 25 + 0 and 25 + 7)
 // and the extra material (trade bonus 105, more pieces 75); with a queen, a rook and a minor a
 // side the display's phase rule (three pieces) says endgame where Evaluate's says middlegame, so
