@@ -32,10 +32,6 @@ protected:
     search.iterationDepth = depth;
     StartIteration(p);
   }
-  static int Root(int depth) {
-    u16 best = NoMove16;
-    return AlphaBeta(search.work.sideToMove, 0, depth, depth - 9998, 9998 - depth, best, 1);
-  }
 };
 
 TEST_F(SearchTest, OutcomesAtTheRoot) {
@@ -58,7 +54,8 @@ TEST_F(SearchTest, OutcomesAtTheRoot) {
     if (c.plyCount) p.plyCount = static_cast<u16>(c.plyCount);
     if (c.irreversiblePly) p.irreversiblePly = static_cast<u16>(c.irreversiblePly);
     Prepare(p, 2);
-    const int score = Root(2);
+    u16 best = NoMove16;
+    const int score = AlphaBeta(search.work.sideToMove, 0, 2, 2 - 9998, 9998 - 2, best, 1);
     if (!c.score) { // a move was searched and no draw found
       EXPECT_TRUE(score != search.drawScore && search.pvTable[1][1] != PvDraw) << c.fen;
       continue;
