@@ -59,7 +59,7 @@ std::string ToFen(const Position& position) {
 
 std::string ConsistencyProblems(const Position& p) {
   std::ostringstream out;
-  int pieces[2] = {0, 0}, pawns[2] = {0, 0}, minors[2] = {0, 0}, material = 0, pst = 0;
+  int men[2] = {0, 0}, pieces[2] = {0, 0}, pawns[2] = {0, 0}, minors[2] = {0, 0}, material = 0, pst = 0;
   for (int s = 0; s < BoardSize; ++s) {
     const int code = p.board[s];
     if (!RankOf[s]) {
@@ -71,19 +71,17 @@ std::string ConsistencyProblems(const Position& p) {
     const u8* list = side == 0 ? p.whitePieceList : p.blackPieceList;
     const long holders = std::count(list, list + 16, s);
     if (holders != 1 || (type == King && list[KingSlot] != s)) out << "square " << s << " in " << holders << " slots; ";
+    ++men[side];
     if (type == King) continue;
     material += PieceValue[code];
     pst += PieceSquareTable[code][s];
     ++(type == Pawn ? pawns : pieces)[side];
     minors[side] += type == Bishop || type == Knight;
   }
+  // Each man is in one slot of its side; any further filled slot holds no man of that side.
   for (int side = 0; side < 2; ++side) {
     const u8* list = side == 0 ? p.whitePieceList : p.blackPieceList;
-    for (int slot = 0; slot < 16; ++slot) {
-      const int s = list[slot], code = s < BoardSize ? p.board[s] : 0;
-      if (s != NoSquare && (code == Empty || code == OffBoard || (code < BlackOffset) != (side == 0)))
-        out << "slot " << slot << " of side " << side << " holds " << s << " without a man; ";
-    }
+    if (16 - std::count(list, list + 16, NoSquare) != men[side]) out << "a slot of side " << side << " holds no man; ";
   }
   if (pieces[0] != p.whitePieces || pieces[1] != p.blackPieces || pawns[0] != p.whitePawns ||
       pawns[1] != p.blackPawns || minors[0] != p.whiteMinors || minors[1] != p.blackMinors)
