@@ -14,16 +14,6 @@
 
 namespace kestrin::test {
 
-namespace {
-
-std::string Bare(const std::string& san) {
-  std::string out = san;
-  while (!out.empty() && std::string("+#!?").find(out.back()) != std::string::npos) out.pop_back();
-  return out;
-}
-
-} // namespace
-
 std::string SanOf(const Position& before, Move move, int promotionType) {
   std::string text;
   if (IsCastling(move)) {
@@ -63,10 +53,14 @@ std::string SanOf(const Position& before, Move move, int promotionType) {
 }
 
 bool PlaySan(Position& position, const std::string& san) {
-  std::string wanted = Bare(san);
+  const auto bare = [](std::string text) {
+    while (!text.empty() && std::string("+#!?").find(text.back()) != std::string::npos) text.pop_back();
+    return text;
+  };
+  const std::string wanted = bare(san);
   for (Move move : LegalMoves(position)) {
     for (int promotion = Bishop; promotion <= Queen; ++promotion) {
-      if (Bare(SanOf(position, move, promotion)) != wanted) continue;
+      if (bare(SanOf(position, move, promotion)) != wanted) continue;
       MoveUndo undo;
       MakeMove(position, move, undo, promotion);
       return true;
