@@ -83,12 +83,5 @@ TEST(BookLines, ListsWhatTheBookCanPlay) {
   BookCreate();
 }
 
-TEST(BookLines, RefusesAMissingBook) {
-  bool succeeded = true;
-  const Rows said = RunBookLines("/nonexistent/book.kcb", succeeded);
-  EXPECT_FALSE(succeeded);
-  EXPECT_TRUE(said.size() == 1 && said.begin()->find("cannot read the book") != std::string::npos);
-}
-
 } // namespace
 } // namespace kestrin
