@@ -55,17 +55,12 @@ TEST(ServerProcess, PlaysAGameAndStopsCleanlyOnSigterm) {
 }
 
 TEST(ServerProcess, SaysWhatAnOptionLacks) {
-  const struct { const char* option; const char* error; } cases[] = {
-      {"--port", "kestrin-server: --port needs a port number\n"}, {"--bind", "kestrin-server: --bind needs an address\n"}};
-  for (const auto& c : cases) {
-    const std::string command = std::string(KESTRIN_SERVER) + " " + c.option + " 2>&1";
-    std::FILE* out = popen(command.c_str(), "r");
-    std::string text;
-    for (char line[256]; std::fgets(line, sizeof line, out);) text += line;
-    const int status = pclose(out);
-    EXPECT_EQ(text, c.error);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.option;
-  }
+  std::FILE* out = popen(KESTRIN_SERVER " --port 2>&1", "r");
+  std::string text;
+  for (char line[256]; std::fgets(line, sizeof line, out);) text += line;
+  const int status = pclose(out);
+  EXPECT_EQ(text, "kestrin-server: --port needs a port number\n");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
 }
 
 } // namespace
