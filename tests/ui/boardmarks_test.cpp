@@ -21,20 +21,8 @@ std::set<int> Indices(std::initializer_list<const char*> names) {
   return squares;
 }
 
+// The marks are drawn from the game record, whoever made the move: the moves here are the players'.
 TEST_F(WindowTest, LastMoveOfEitherSideThroughResizeAndFlip) {
-  // The computer's reply (it plays Black in a fresh window): the squares where the board after
-  // it differs from the board before.
-  const Position before = FromFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
-  Move(4, 6, 4, 4);
-  ASSERT_TRUE(WaitForPly(3));
-  std::set<int> replied;
-  const Position now = GamePositionNow();
-  for (int index = 0; index < 64; ++index)
-    if (now.board[SquareOf(index % 8, index / 8)] != before.board[SquareOf(index % 8, index / 8)]) replied.insert(index);
-  const QImage on = BoardImage();
-  Trigger(command::Highlight);
-  EXPECT_EQ(DifferingSquares(on, BoardImage()), replied);
-  Trigger(command::Highlight);
   const char* start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
   const struct { const char *fen, *moves; std::set<int> marked; } cases[] = {
       {start, "e2e4", Indices({"e2", "e4"})},
