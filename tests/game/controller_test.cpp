@@ -1,9 +1,12 @@
-// The window game's rules without a window: dialog values and the side panel's texts.
+// The window game's rules without a window: dialog values, the side panel's texts and the
+// fifty-move end as the window tells it (the window's game end test plays the other ends).
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "board/gameend.h"
 #include "game/dialogvalues.h"
+#include "game/gameresult.h"
 #include "game/paneltext.h"
 #include "support/fixtures.h"
 
@@ -29,6 +32,15 @@ TEST(PanelText, MaterialAndMoveNumber) {
     EXPECT_EQ(MaterialText(p), c.material) << c.fen;
     EXPECT_EQ(MoveNumberText(p), c.moveNumber) << c.fen;
   }
+}
+
+// The hundredth ply without a capture or a pawn move ends the game, the ninety-ninth does not.
+TEST(GameResult, FiftyMovesEndTheGame) {
+  Position p = test::FromFen("r3k2r/8/8/p1p1p1p1/P1P1P1P1/8/8/R3K2R w - - 0 1");
+  p.plyCount = p.irreversiblePly + 99;
+  EXPECT_EQ(EndShownBy(p).result, GameInProgress);
+  ++p.plyCount;
+  EXPECT_EQ(ResultLine(EndShownBy(p)), "1/2-1/2  Draw by fifty moves");
 }
 
 } // namespace

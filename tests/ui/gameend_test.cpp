@@ -3,11 +3,8 @@
 #include <QListWidget>
 #include <QTest>
 #include <filesystem>
-#include <set>
 
 #include "board/gameend.h"
-#include "support/fixtures.h"
-#include "support/legalmoves.h"
 #include "game/commands.h"
 #include "game/controller.h"
 #include "notation/history.h"
@@ -45,35 +42,6 @@ TEST_F(WindowTest, ResultInListPanelTitleAndSavedGame) {
     const std::string saved = ReadFileBytes("saved.pgn");
     EXPECT_NE(saved.find("[Result \"" + std::string(c.result) + "\"]"), std::string::npos) << saved;
   }
-}
-
-// The FEN's half-move count is not read (a set-up position starts its count afresh), so the
-// fifty moves are played: behind locked pawns, kings and rooks wander without capturing or
-// repeating a position.
-TEST_F(WindowTest, FiftyMovesEndTheGame) {
-  SetUpPosition("r3k2r/8/8/p1p1p1p1/P1P1P1P1/8/8/R3K2R w - - 0 1");
-  std::set<std::string> seen;
-  Answer(Press("OK"));
-  for (int ply = 1; ply <= 100 && gameState == GameInProgress; ++ply) {
-    const Position now = GamePositionNow();
-    kestrin::Move chosen = 0;
-    for (kestrin::Move move : LegalMoves(now)) {
-      const int from = MoveFrom(move), to = MoveTo(move);
-      if (IsCastling(move) || now.board[to] != Empty || now.board[from] % 8 == Pawn) continue;
-      Position next = now;
-      Play(next, CoordinateOf(move));
-      if (seen.insert(ToFen(next)).second) { // the board, side, castling and en passant: no counters
-        chosen = move;
-        break;
-      }
-    }
-    ASSERT_NE(chosen, 0u) << "no fresh quiet move at ply " << ply;
-    const int from = MoveFrom(chosen) - 22, to = MoveTo(chosen) - 22;
-    Move(from % 10, from / 10, to % 10, to / 10);
-    ASSERT_TRUE(WaitForPly(ply + 1));
-    EXPECT_EQ(gameState == GameInProgress, ply < 100) << ply;
-  }
-  EXPECT_TRUE(WaitUntil([this] { return window->Panel()->Info() == "1/2-1/2  Draw by fifty moves"; }, 2000));
 }
 
 TEST_F(WindowTest, TheSideToMoveLosesOnTime) {
