@@ -40,8 +40,7 @@ TEST(MoveText, ReadAndRecordedForms) {
       {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", {"exd6"}, "e5d6", Queen, "e5-d6 "}, // en passant shows no capture
       {"3rk3/4P3/8/8/8/8/8/4K3 w - -", {"exd8=N", "e7d8n", "exd8n", "exd8=n"}, "e7d8", Knight, "e7xd8=N"},
       {"4k3/P7/8/8/8/8/8/4K3 w - -", {"a8", "a8=K"}, "a7a8", Queen, "a7-a8=Q"},
-      {"4k3/8/8/8/8/8/p7/4K3 b - -", {"a1=R", "a1r", "a2a1r"}, "a2a1", Rook, "a2-a1=R"},
-      {"4k3/8/8/8/8/8/p7/4K3 b - -", {"a1=B", "a1=b", "a2a1b"}, "a2a1", Bishop, "a2-a1=B"},
+      {"4k3/8/8/8/8/8/p7/4K3 b - -", {"a1=B", "a1=b", "a2a1b"}, "a2a1", Bishop, "a2-a1=B"}, // b: the piece, not the file
       {"r3k2r/8/8/8/8/8/8/R3K2R w - -", {"O-O", "O-O-O"}, nullptr, Queen, ""},
   };
   for (const auto& c : cases) {

@@ -25,7 +25,6 @@ TEST(Commands, PositionAndMoveText) {
       {"startpos moves e2e4 a7a6 e4e5 d7d5 e5d6", "rnbqkbnr/1pp1pppp/p2P4/8/8/8/PPPP1PPP/RNBQKBNR b KQkq -", ""},
       {"startpos moves e2e4q", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", "e2e4q"},
       {"startpos moves e2e4 e7e5 e1g1 g1f3", "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -", "e1g1"},
-      {"startpos moves e2e4 e7e5 E2E4", "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -", "E2E4"},
       {"fen 8/8/8/8/8/8/8/8 w - - moves e2e4", "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -", "fen"},
   };
   for (const auto& c : cases) {
