@@ -68,7 +68,6 @@ TEST_F(GameRecord, RecordsTextsRebuildsPliesAndChargesTheMover) {
   EXPECT_EQ(test::Record(), "e2-e4 e7-e5 Ng1-f3Nb8-c6Bf1-b5");
   EXPECT_TRUE(Same(At(-7), startPosition));
   EXPECT_TRUE(Same(At(100), end));
-  EXPECT_EQ(RepetitionKeyAt(1), RepetitionKey(startPosition));
   // Back to Black's second move and another one: the later plies go and nothing is charged.
   gamePosition = At(4);
   EXPECT_FALSE(GamePositionAtEnd());
