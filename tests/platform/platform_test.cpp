@@ -1,11 +1,13 @@
 // The settings file "Kchess.dft" (thirteen lines read and written back, and files a user or an
-// editor may leave there), and the two kinds of event the engine thread waits on.
+// editor may leave there), the clock, and the two kinds of event the engine thread waits on.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
+#include "platform/clock.h"
 #include "platform/events.h"
 #include "platform/settings.h"
 #include "search/limits.h"
@@ -55,6 +57,14 @@ TEST(SettingsFile, ReadWrittenBackAndKeptSane) {
     EXPECT_TRUE(settings.eloRating >= 0 && settings.ponderEnabled == 0 && settings.whitePovEvals == 1) << text;
   }
   ResetSettings();
+}
+
+using namespace std::chrono_literals;
+
+TEST(Clock, CountsWallTimeNotProcessorTime) {
+  const std::int64_t before = ClockMilliseconds();
+  std::this_thread::sleep_for(30ms);
+  EXPECT_GE(ClockMilliseconds() - before, 30);
 }
 
 TEST(Events, AutoResetServesOneWaitPerSetAndManualResetEveryWaitUntilReset) {

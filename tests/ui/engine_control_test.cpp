@@ -1,5 +1,5 @@
-// The window around the engine's work: commands that interrupt the computer's think, and a mode
-// chosen while it thinks.
+// The window around the engine's work: commands that interrupt the computer's think, a mode
+// chosen while it thinks, and the pondering note.
 #include <QPushButton>
 #include <functional>
 
@@ -35,6 +35,7 @@ TEST_F(WindowTest, TheComputerMovesAfterAnInterruption) {
   // Each interruption comes while the computer thinks about White's move.
   const struct { const char* name; std::function<void()> interrupt; } cases[] = {
       {"Analyze", [this] { Trigger(command::Analyze); }},
+      {"Clear Hash", [this] { Trigger(command::ClearHash); }},
       {"a book build cancelled", [this, &dialog, &manyPath] {
          dialog.StartBuild(manyPath);
          ASSERT_TRUE(WaitUntil([this] { return IsNumber(window->Panel()->Info()); })) << "the games counted";
@@ -74,6 +75,29 @@ TEST_F(WindowTest, SelfplayChosenWhileTheComputerThinks) {
   EXPECT_EQ((Text("whiteName") + Text("blackName")).toStdString(), std::string(EngineLabel) + EngineLabel);
   ASSERT_TRUE(WaitUntil([] { return gameState != GameInProgress && EngineBusy == 0; }));
   EXPECT_EQ(HumanSide, 3) << "self-play ends with the game";
+}
+
+TEST_F(WindowTest, PonderingNamesTheMovePonderedOn) {
+  SetUpPosition(Middlegame);
+  HumanSide = 1;
+  searchSettings.maxPly = 28;
+  searchSettings.maxSecondsPerMove = 1;
+  Trigger(command::Ponder);
+  Move(4, 7, 6, 7); // O-O: the computer answers, then ponders on its expected reply
+  // By depth 4 the ponder search has written its own line over the one it started from.
+  ASSERT_TRUE(WaitUntil([this] {
+    const QString info = window->Panel()->Info();
+    const int at = info.indexOf("Depth: ");
+    return EngineBusy == 2 && info.startsWith("Pondering ") && at > 0 && info.mid(at + 7, 2).trimmed().toInt() >= 4;
+  }, 20000)) << window->Panel()->Info().toStdString();
+  // The move named ("Pondering e7-e5 \n") takes the game's position to the one pondered on.
+  const QString info = window->Panel()->Info();
+  const std::string named = info.mid(10, 5).toStdString();
+  ASSERT_TRUE(named.size() == 5 && info.mid(15, 2) == " \n") << info.toStdString();
+  std::lock_guard<std::mutex> lock(GameMutex());
+  const int from = SquareOf(named[0] - 'a', '8' - named[1]), to = SquareOf(named[3] - 'a', '8' - named[4]);
+  EXPECT_TRUE(gamePosition.board[from] != Empty && PonderPosition.board[from] == Empty &&
+              PonderPosition.board[to] == gamePosition.board[from]) << info.toStdString();
 }
 
 } // namespace

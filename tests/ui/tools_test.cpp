@@ -52,6 +52,10 @@ TEST_F(WindowTest, ClipboardCopiesAndPastes) {
     Trigger(c.command);
     EXPECT_EQ(Record(), c.record) << c.text.substr(0, 40);
   }
+  // The note on a pasted position goes with the next move.
+  EXPECT_EQ(window->Panel()->Info(), "Position Pasted.");
+  Move(4, 6, 4, 4);
+  EXPECT_TRUE(Ply() == 2 && window->Panel()->Info() != "Position Pasted.") << "the note on the pasted position stays";
   Trigger(command::New);
   Move(4, 6, 4, 4), Move(4, 1, 4, 3);
   // The game state goes through files of the home folder: paste returns to the copy, undo to
