@@ -224,7 +224,10 @@ int HumanMoveEntered(int fromFile, int fromRow, int toFile, int toRow, int piece
                         nullptr, outFrom, outTo))
       return 0;
     gameState = GameInProgress;
-    if (EngineMode == 1) EngineMode = std::memcmp(&gamePosition, &PonderPosition, sizeof(Position)) == 0 ? 2 : 3;
+    // In one step: a search that stops meanwhile has already put the mode back to normal, and
+    // a hit or miss written over that would refuse every later request.
+    int searching = 1;
+    EngineMode.compare_exchange_strong(searching, std::memcmp(&gamePosition, &PonderPosition, sizeof(Position)) == 0 ? 2 : 3);
   }
   SearchReport& report = CurrentSearchReport();
   if (report.ShowsGame()) {

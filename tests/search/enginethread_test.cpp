@@ -136,6 +136,27 @@ TEST_F(EngineThread, PonderHitOrMissAtEveryClockReading) {
     }
 }
 
+// A move entered just as an analysis stops (the interface stops it for each move, and the
+// search unwinds while the move is made) leaves the engine free for the next analysis: the
+// analysis is never taken for a ponder search that missed. The pause before the move sweeps
+// the moment across the unwinding.
+TEST_F(EngineThread, AMoveEnteredAsAnAnalysisStopsLeavesTheEngineFree) {
+  for (int round = 0; round < 80; ++round) {
+    SCOPED_TRACE(round);
+    NewGame(false);
+    HumanSide = 3;
+    StartEngine(1);
+    ASSERT_TRUE(WaitUntil([] { return EngineMode == 1 && search.nodeCount > 0; }));
+    AbortFlag = 3;
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(round % 40);
+         std::chrono::steady_clock::now() < until;) {
+    }
+    ASSERT_EQ(HumanMoveEntered(4, 6, 4, 4, 0), 1);
+    WaitForEngine();
+    ASSERT_EQ(EngineMode, 0) << "an analysis that stopped left the engine in a ponder's state";
+  }
+}
+
 TEST_F(EngineThread, MoveNowBeforeTheFirstRootMovePlaysALegalMove) {
   StartGame(1, 1, [] { AbortFlag = 1; });
   ExpectMovesSentAsRecorded(2);
