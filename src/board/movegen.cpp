@@ -48,6 +48,7 @@ struct Store {
   // The list holds every move as it is; only a counter needs to know whose they are.
   void Man(int, bool) {}
   void KingMan() {}
+  bool Attacked(const Position& p, int square, int side) const { return IsSquareAttacked(p, square, side) != 0; }
   void Finish(MoveList& list) const {
     list.quietCount = quietCount;
     list.captureCount = captureCount;
@@ -66,6 +67,10 @@ struct Counter {
   int weight = 1;
   int pinLine = 0;
   bool kingMoving = false;
+  // The king's steps already tested, and which of them were attacked, one bit per step
+  // (bit step + 11): castling asks again about the square the king passes over.
+  u32 stepsTested = 0;
+  u32 stepsAttacked = 0;
 
   // `pins` of a side not in check.
   Counter(const Position& position, int s, const Pins& found)
@@ -82,13 +87,23 @@ struct Counter {
     kingMoving = true;
   }
   void Add(int to) {
-    if (kingMoving) count += IsSquareAttackedByWalk(p, to, side) == 0;
-    else if (pinLine == 0 || DirectionOf(king, to) == pinLine) count += weight;
+    if (kingMoving) {
+      const int attacked = IsSquareAttackedByWalk(p, to, side);
+      const int bit = to - king + 11;
+      stepsTested |= 1u << bit;
+      stepsAttacked |= u32(attacked != 0) << bit;
+      count += attacked == 0;
+    } else if (pinLine == 0 || DirectionOf(king, to) == pinLine) count += weight;
   }
   void Quiet(u32, int to) { Add(to); }
   void Capture(u32, int to) { Add(to); }
   // The captured pawn leaves a square beside the mover, which no pin found before can see.
   void EnPassant(u32 partial, int to) { count += IsLegalMove(p, partial + (u32(to) << 8), side); }
+  bool Attacked(const Position&, int square, int) const {
+    const unsigned bit = unsigned(square - king + 11);
+    if (bit < 23 && (stepsTested >> bit & 1)) return (stepsAttacked >> bit & 1) != 0;
+    return IsSquareAttackedByWalk(p, square, side) != 0;
+  }
 };
 
 template <int Side, bool CapturesOnly>
@@ -233,10 +248,10 @@ void Castlings(Out& out, const Position& p) {
   const int king = E1 + shift;
   if (b[king] != King + o) return;
   if (state <= CastleKingSideOnly && b[F1 + shift] == Empty && b[G1 + shift] == Empty && b[H1 + shift] == Rook + o &&
-      !IsSquareAttacked(p, F1 + shift, Side))
+      !out.Attacked(p, F1 + shift, Side))
     out.Quiet(u32(KingSlot) << 16 | (Side == White ? CastleWhiteShort : CastleBlackShort), G1 + shift);
   if ((state == CastleBoth || state == CastleQueenSideOnly) && b[D1 + shift] == Empty && b[C1 + shift] == Empty &&
-      b[B1 + shift] == Empty && b[A1 + shift] == Rook + o && !IsSquareAttacked(p, D1 + shift, Side))
+      b[B1 + shift] == Empty && b[A1 + shift] == Rook + o && !out.Attacked(p, D1 + shift, Side))
     out.Quiet(u32(KingSlot) << 16 | (Side == White ? CastleWhiteLong : CastleBlackLong), C1 + shift);
 }
 
