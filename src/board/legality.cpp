@@ -25,22 +25,19 @@ CheckState FindCheckState(const Position& position, int side) {
   return check;
 }
 
-bool IsLegalEvasion(const Position& position, Move move, int side, const CheckState& check) {
+bool IsLegalEvasionOfKingOrSpecial(const Position& position, Move move, int side, const CheckState& check) {
   if (IsCastling(move) || IsEnPassantCapture(position, move)) return IsLegalMove(position, move, side);
   const int from = MoveFrom(move), to = MoveTo(move);
   if (from == check.king) return IsSquareAttackedPast(position, to, side, from) == 0;
-  if (check.checkers > 1) return false;
-  if (check.checkers == 1 && to != check.firstChecker) {
-    // Only a man stepping onto the line strictly between the king and a slider blocks it.
-    const int d = DirectionOf(check.king, check.firstChecker);
-    if (d == 0 || DirectionOf(check.king, to) != d || (d > 0 ? to > check.firstChecker : to < check.firstChecker))
-      return false;
-  }
-  return ExposesOwnKing(side, position, move) == 0;
+  return IsLegalManEvasion(position, move, side, check);
 }
 
 bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck) {
   if (inCheck) return IsLegalEvasion(position, move, side, FindCheckState(position, side));
+  return JudgeOutOfCheck(position, move, side);
+}
+
+bool JudgeOutOfCheck(const Position& position, Move move, int side) {
   if (IsEnPassantCapture(position, move)) return IsLegalMove(position, move, side);
   // Not in check, no slider aims through the king's square: the king's destination decides.
   if (MoveSlot(move) == KingSlot) return IsSquareAttacked(position, MoveTo(move), side) == 0;

@@ -6,6 +6,7 @@
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
+#include "board/tables.h"
 
 namespace kestrin {
 
@@ -29,6 +30,16 @@ std::vector<Move> LegalMoves(const Position& position);
 // the list's check flag; in check, and for en passant, the move is made on a copy.
 bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck);
 
+// IsLegalGenerated for a side not in check, its commonest case answered here: a man other
+// than the king that stands on no line through its king uncovers nothing.
+bool JudgeOutOfCheck(const Position& position, Move move, int side);
+inline bool IsLegalOutOfCheck(const Position& position, Move move, int side) {
+  if (MoveSlot(move) != KingSlot && MoveTo(move) != position.epSquare &&
+      DirectionOf(KingSquare(position, side), MoveFrom(move)) == 0)
+    return true;
+  return JudgeOutOfCheck(position, move, side);
+}
+
 // A node in check judges its moves without making them: a king move by the attacks on its
 // destination once it has left its square, another man by whether it takes the only checker
 // or steps between it and the king, and uncovers no other line. Castling and en passant are
@@ -39,7 +50,27 @@ struct CheckState {
   int firstChecker; // the square of one of them
 };
 CheckState FindCheckState(const Position& position, int side);
-bool IsLegalEvasion(const Position& position, Move move, int side, const CheckState& check);
+// The evasion of a man other than the king, not castling nor taking en passant.
+inline bool IsLegalManEvasion(const Position& position, Move move, int side, const CheckState& check) {
+  if (check.checkers > 1) return false;
+  const int to = MoveTo(move);
+  if (check.checkers == 1 && to != check.firstChecker) {
+    // Only a man stepping onto the line strictly between the king and a slider blocks it.
+    const int d = DirectionOf(check.king, check.firstChecker);
+    if (d == 0 || DirectionOf(check.king, to) != d || (d > 0 ? to > check.firstChecker : to < check.firstChecker))
+      return false;
+  }
+  return ExposesOwnKing(side, position, move) == 0;
+}
+bool IsLegalEvasionOfKingOrSpecial(const Position& position, Move move, int side, const CheckState& check);
+// Most evasions a generator lists are men that neither take the checker nor step between it
+// and the king: they are turned away inline, with a glance at the move's squares.
+inline bool IsLegalEvasion(const Position& position, Move move, int side, const CheckState& check) {
+  const int from = MoveFrom(move);
+  if (from == check.king || from >= FirstCastleCode || MoveTo(move) == position.epSquare)
+    return IsLegalEvasionOfKingOrSpecial(position, move, side, check);
+  return IsLegalManEvasion(position, move, side, check);
+}
 
 // Judges the generated moves of one node, finding its checkers or its pinned men once:
 // the verdicts are those of IsLegalMove.

@@ -85,7 +85,7 @@ void FillDirections(const Lines& lines) {
       else if (lines.file[from] && lines.file[from] == lines.file[to]) step = 10;
       else if (lines.diagonal[from] && lines.diagonal[from] == lines.diagonal[to]) step = 11;
       else if (lines.antiDiagonal[from] && lines.antiDiagonal[from] == lines.antiDiagonal[to]) step = 9;
-      DirectionTable[to * 128 + from] = static_cast<signed char>(to > from ? step : -step);
+      DirectionTable[from * 128 + to] = static_cast<signed char>(to > from ? step : -step);
     }
 }
 

@@ -17,9 +17,10 @@ extern const i32 PieceValue[16];
 extern u8 RankOf[128]; // 1..8, 0 off the board
 extern u8 FileOf[128]; // 1..8 for a..h, 0 off the board
 
-// [to * 128 + from]: the step leading from `from` toward `to` on a common line, else 0.
+// [from * 128 + to]: the step leading from `from` toward `to` on a common line, else 0. Nearly
+// every caller looks from its king, so one row of the table serves a whole node.
 extern signed char DirectionTable[128 * 128];
-inline int DirectionOf(int from, int to) { return DirectionTable[to * 128 + from]; }
+inline int DirectionOf(int from, int to) { return DirectionTable[from * 128 + to]; }
 
 extern StepTable<u32> KnightStep;
 extern StepTable<u8> OrthogonalStep;

@@ -112,6 +112,8 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   if (inCheck) OrderEvasions(bestMoveSlot, list, pos);
   else OrderMoves(bestMoveSlot, list, Killers[p], pos);
   const u32 total = list.quietCount;
+  // The first move is most often the only one searched: its child's bucket is asked for now.
+  if (depth > 1 && total > 0) PrefetchTransposition(RepetitionKeyAfter(pos, list.moves[0]));
   // Legal replies: at the root all of them (one ends the deepening), elsewhere up to the three
   // that rule out the one- and two-reply extensions. Only those extensions read the count. At
   // the frontier a move reaches them only when it gives check or brings a pawn to the seventh
@@ -146,7 +148,7 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
       PrefetchPawns(PawnKeyAfter(pos, next));
     }
     // In check the ordered list holds only legal moves.
-    if (!inCheck && !IsLegalGenerated(pos, m, side, false)) continue;
+    if (!inCheck && !IsLegalOutOfCheck(pos, m, side)) continue;
     if (p == 1 && !RootMoveAllowed(m)) continue; // "go searchmoves"
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);

@@ -55,7 +55,7 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
         static_cast<i16>(base + gain + TradeTerm(pos.materialScore + gain, w + whiteQueen, b + blackQueen));
     if (side == White ? (b >= 2 && estimate <= alpha - DeltaMargin) : (w >= 2 && estimate >= beta + DeltaMargin))
       continue;
-    if (inCheck ? !IsLegalEvasion(pos, m, side, check) : !IsLegalGenerated(pos, m, side, false)) continue;
+    if (inCheck ? !IsLegalEvasion(pos, m, side, check) : !IsLegalOutOfCheck(pos, m, side)) continue;
     MoveUndo undo;
     const u32 moveClass = MakeMove(pos, m, undo, Queen);
     PrefetchPawns(pos.pawnKey);
