@@ -3,13 +3,10 @@
 #include <cstring>
 
 #include "board/tables.h"
-#include "platform/hugepages.h"
 
 namespace kestrin {
 
-// Aligned to a huge page, which it fills: probed at random it then costs one address
-// translation entry instead of five hundred.
-alignas(2 << 20) PawnEntry PawnHashTable[PawnTableSize];
+PawnEntry PawnHashTable[PawnTableSize];
 PawnSelectorFlags PawnSelectors;
 
 namespace {
@@ -160,11 +157,7 @@ void PreparePawnSelectors(const Position& p) {
   PawnSelectors = next;
 }
 
-void ClearPawnTable() {
-  static const bool advised = (AdviseHugePages(PawnHashTable, sizeof PawnHashTable), true);
-  (void)advised;
-  std::memset(PawnHashTable, 0, sizeof PawnHashTable);
-}
+void ClearPawnTable() { std::memset(PawnHashTable, 0, sizeof PawnHashTable); }
 
 void ResetPawnTable() {
   ClearPawnTable();
