@@ -36,8 +36,9 @@ void WalkTree(Position& p, int depth, int& nodes) {
   ForEachMove(list, [&](Move m) {
     // Judging a move without making it agrees with making it, in check or not.
     ASSERT_EQ(IsLegalEvasion(p, m, side, check), IsLegalMove(p, m, side)) << test::ToFen(p) << " " << test::CoordinateOf(m);
-    if (list.inCheck == 0)
+    if (list.inCheck == 0) {
       ASSERT_EQ(IsLegalOutOfCheck(p, m, side), IsLegalMove(p, m, side)) << test::ToFen(p) << " " << test::CoordinateOf(m);
+    }
     for (int type : {Queen, Knight}) {
       if (::testing::Test::HasFailure()) return;
       if (type == Knight && !IsPromotion(p, m)) break;
