@@ -67,9 +67,8 @@ struct Counter {
   int weight = 1;
   int pinLine = 0;
   bool kingMoving = false;
-  // The king's steps already tested, and which of them were attacked, one bit per step
-  // (bit step + 11): castling asks again about the square the king passes over.
-  u32 stepsTested = 0;
+  // Which of the king's steps were attacked, one bit per step (bit step + 11): castling asks
+  // again about the square the king passes over.
   u32 stepsAttacked = 0;
 
   // `pins` of a side not in check.
@@ -89,9 +88,7 @@ struct Counter {
   void Add(int to) {
     if (kingMoving) {
       const int attacked = IsSquareAttackedByWalk(p, to, side);
-      const int bit = to - king + 11;
-      stepsTested |= 1u << bit;
-      stepsAttacked |= u32(attacked != 0) << bit;
+      stepsAttacked |= u32(attacked != 0) << (to - king + 11);
       count += attacked == 0;
     } else if (pinLine == 0 || DirectionOf(king, to) == pinLine) count += weight;
   }
@@ -99,11 +96,9 @@ struct Counter {
   void Capture(u32, int to) { Add(to); }
   // The captured pawn leaves a square beside the mover, which no pin found before can see.
   void EnPassant(u32 partial, int to) { count += IsLegalMove(p, partial + (u32(to) << 8), side); }
-  bool Attacked(const Position&, int square, int) const {
-    const unsigned bit = unsigned(square - king + 11);
-    if (bit < 23 && (stepsTested >> bit & 1)) return (stepsAttacked >> bit & 1) != 0;
-    return IsSquareAttackedByWalk(p, square, side) != 0;
-  }
+  // Castling asks only about an empty square beside its king, which the king's own steps,
+  // counted before the castlings, have tested.
+  bool Attacked(const Position&, int square, int) const { return (stepsAttacked >> (square - king + 11) & 1) != 0; }
 };
 
 template <int Side, bool CapturesOnly>
