@@ -112,8 +112,6 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   if (inCheck) OrderEvasions(bestMoveSlot, list, pos);
   else OrderMoves(bestMoveSlot, list, Killers[p], pos);
   const u32 total = list.quietCount;
-  // The first move is most often the only one searched: its child's bucket is asked for now.
-  if (depth > 1 && total > 0) PrefetchTransposition(RepetitionKeyAfter(pos, list.moves[0]));
   // Legal replies: at the root all of them (one ends the deepening), elsewhere up to the three
   // that rule out the one- and two-reply extensions. Only those extensions read the count. At
   // the frontier a move reaches them only when it gives check or brings a pawn to the seventh
