@@ -27,7 +27,8 @@ std::vector<Move> LegalMoves(const Position& position);
 
 // The same verdict for a generated move, mostly without making it: a king move by the attacks
 // on its destination, another man by the line through its square and the king. `inCheck` is
-// the list's check flag; in check, and for en passant, the move is made on a copy.
+// the list's check flag; in check the move is judged as an evasion (below), and only castling
+// and en passant are made on a copy.
 bool IsLegalGenerated(const Position& position, Move move, int side, bool inCheck);
 
 // IsLegalGenerated for a side not in check, its commonest case answered here: a man other
