@@ -74,6 +74,10 @@ int AlphaBeta(int side, int ply, int depth, int alpha, int beta, u16& bestMoveSl
   if (maxNodes && search.nodeCount > maxNodes && search.iterationDepth > 1) return AbortScore;
   if (search.nodeCount > search.nextClockCheck && ClockSaysStop()) return AbortScore;
 
+  // The hash move is searched first: its child's bucket comes to the cache while this node
+  // works its way up to it (null move, move generation, ordering).
+  if (bestMoveSlot != NoMove16 && depth > 1) PrefetchTransposition(RepetitionKeyAfter(pos, bestMoveSlot));
+
   bool improved = false;
 
   // 2. Null move.
