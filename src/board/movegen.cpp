@@ -18,6 +18,42 @@ constexpr int BishopRays[4] = {9, -9, 11, -11};
 constexpr int RookRays[4] = {1, -1, 10, -10};
 constexpr int QueenRays[8] = {1, -1, 10, -10, 9, -9, 11, -11};
 
+// Per bit of a square (see Occupancy): the squares a man standing there could take on, men in
+// between or not. Most men of a quiescence node have no enemy on any of them, and the capture
+// generator then skips them with one test instead of looking at their targets one by one.
+struct TargetMasks {
+  u64 knight[64];
+  u64 king[64];
+  u64 pawn[2][64]; // [side - 1]
+  u64 bishop[64];
+  u64 rook[64];
+  u64 queen[64];
+};
+
+constexpr TargetMasks MakeTargetMasks() {
+  TargetMasks t{};
+  auto add = [](u64& mask, int square) {
+    if (const int bit = Occupancy.bitOf[square]; bit >= 0) mask |= u64(1) << bit;
+  };
+  for (int bit = 0; bit < 64; ++bit) {
+    const int s = Occupancy.squareOf[bit];
+    for (int d : KnightTargets) add(t.knight[bit], s + d);
+    for (int d : KingTargets) add(t.king[bit], s + d);
+    add(t.pawn[0][bit], s - 9);
+    add(t.pawn[0][bit], s - 11);
+    add(t.pawn[1][bit], s + 9);
+    add(t.pawn[1][bit], s + 11);
+    for (int d : BishopRays) t.bishop[bit] |= Occupancy.ray[RayIndex(d)][bit].squares;
+    for (int d : RookRays) t.rook[bit] |= Occupancy.ray[RayIndex(d)][bit].squares;
+    t.queen[bit] = t.bishop[bit] | t.rook[bit];
+  }
+  return t;
+}
+
+constexpr TargetMasks Targets = MakeTargetMasks();
+
+inline u64 TargetsOf(const u64 (&masks)[64], int square) { return masks[Occupancy.bitOf[square]]; }
+
 // Everything that differs between the White and the Black routines.
 template <int Side>
 struct Colour {
@@ -41,6 +77,8 @@ struct Store {
   u32 quietCount = 0;
   u32 captureCount = 0;
   u64 occupied = 0; // filled in for the capture generator only
+  u64 enemy = 0;       // the same: the men of the side not moving
+  u64 pawnTargets = 0; // the same: those men and the en-passant square
   explicit Store(MoveList& list) : moves(list.moves) {}
   void Quiet(u32 partial, int to) { moves[QuietBase + ++quietCount] = partial + (u32(to) << 8); }
   void Capture(u32 partial, int to) { moves[++captureCount] = partial + (u32(to) << 8); }
@@ -140,18 +178,28 @@ struct Routines {
 
   template <typename Out>
   static void Bishop(Out& out, const u8* board, int from, u32 partial) {
-    if constexpr (CapturesOnly) SlideCaptures<9, -9, 11, -11>(out, board, from, partial);
-    else Slides(out, board, from, partial, BishopRays);
+    if constexpr (CapturesOnly) {
+      if (TargetsOf(Targets.bishop, from) & out.enemy) SlideCaptures<9, -9, 11, -11>(out, board, from, partial);
+    } else {
+      Slides(out, board, from, partial, BishopRays);
+    }
   }
   template <typename Out>
   static void Rook(Out& out, const u8* board, int from, u32 partial) {
-    if constexpr (CapturesOnly) SlideCaptures<1, -1, 10, -10>(out, board, from, partial);
-    else Slides(out, board, from, partial, RookRays);
+    if constexpr (CapturesOnly) {
+      if (TargetsOf(Targets.rook, from) & out.enemy) SlideCaptures<1, -1, 10, -10>(out, board, from, partial);
+    } else {
+      Slides(out, board, from, partial, RookRays);
+    }
   }
   template <typename Out>
   static void Queen(Out& out, const u8* board, int from, u32 partial) {
-    if constexpr (CapturesOnly) SlideCaptures<1, -1, 10, -10, 9, -9, 11, -11>(out, board, from, partial);
-    else Slides(out, board, from, partial, QueenRays);
+    if constexpr (CapturesOnly) {
+      if (TargetsOf(Targets.queen, from) & out.enemy)
+        SlideCaptures<1, -1, 10, -10, 9, -9, 11, -11>(out, board, from, partial);
+    } else {
+      Slides(out, board, from, partial, QueenRays);
+    }
   }
 
   template <typename Out>
@@ -203,7 +251,7 @@ struct Routines {
       out.Man(from, pawn && C::OnSeventh(from));
       if (pawn) {
         if constexpr (CapturesOnly) {
-          PawnCaptures(out, p, from, partial);
+          if (TargetsOf(Targets.pawn[Side - 1], from) & out.pawnTargets) PawnCaptures(out, p, from, partial);
           if (C::OnSeventh(from) && board[from + C::Forward] == Empty) out.Capture(partial, from + C::Forward);
         } else {
           PawnMoves(out, p, from, partial);
@@ -220,7 +268,12 @@ struct Routines {
         generate(from, u32(slot) << 16 | u32(from));
       }
     };
-    each(filled & 0x300u, [&](int from, u32 partial) { Steps(out, board, from, partial, KnightTargets); });
+    each(filled & 0x300u, [&](int from, u32 partial) {
+      if constexpr (CapturesOnly) {
+        if ((TargetsOf(Targets.knight, from) & out.enemy) == 0) return;
+      }
+      Steps(out, board, from, partial, KnightTargets);
+    });
     each(filled & 0xC00u, [&](int from, u32 partial) { Bishop(out, board, from, partial); });
     each(filled & 0x3000u, [&](int from, u32 partial) { Rook(out, board, from, partial); });
     each(filled & 0x4000u, [&](int from, u32 partial) { Queen(out, board, from, partial); });
@@ -230,6 +283,9 @@ struct Routines {
   static void KingMoves(Out& out, const Position& p, const u8* list) {
     int from = list[KingSlot];
     out.KingMan();
+    if constexpr (CapturesOnly) {
+      if ((TargetsOf(Targets.king, from) & out.enemy) == 0) return;
+    }
     Steps(out, p.board, from, u32(KingSlot) << 16 | u32(from), KingTargets);
   }
 };
@@ -273,7 +329,9 @@ void CaptureGenerator(const Position& p, MoveList& list) {
   using R = Routines<Side, true>;
   list.spare = list.extensionFraction = 0;
   Store out(list);
-  out.occupied = OccupiedSquares(p.board);
+  OccupiedAndEnemySquares<Side>(p.board, out.occupied, out.enemy);
+  out.pawnTargets = out.enemy;
+  if (const int ep = Occupancy.bitOf[p.epSquare & 127]; ep >= 0) out.pawnTargets |= u64(1) << ep;
   const u8* pieces = PieceListOf(p, Side);
   R::Pieces(out, p, pieces);
   R::KingMoves(out, p, pieces);

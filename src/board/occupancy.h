@@ -61,16 +61,22 @@ constexpr OccupancyTables MakeOccupancyTables() {
 
 inline constexpr OccupancyTables Occupancy = MakeOccupancyTables();
 
+#if defined(__SSE2__)
+// The 16 squares of rows `row` and `row + 1` (row 0 the eighth rank), files a-h each.
+inline __m128i RowPair(const u8* board, int row) {
+  u64 upper, lower;
+  std::memcpy(&upper, board + SquareOf(0, row), 8);
+  std::memcpy(&lower, board + SquareOf(0, row + 1), 8);
+  return _mm_set_epi64x(static_cast<long long>(lower), static_cast<long long>(upper));
+}
+#endif
+
 inline u64 OccupiedSquares(const u8* board) {
   u64 occupied = 0;
 #if defined(__SSE2__)
-  const __m128i empty = _mm_setzero_si128();
   for (int row = 0; row < 8; row += 2) {
-    u64 upper, lower;
-    std::memcpy(&upper, board + SquareOf(0, row), 8);
-    std::memcpy(&lower, board + SquareOf(0, row + 1), 8);
-    const __m128i ranks = _mm_set_epi64x(static_cast<long long>(lower), static_cast<long long>(upper));
-    const unsigned vacant = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(ranks, empty)));
+    const __m128i squares = RowPair(board, row);
+    const unsigned vacant = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(squares, _mm_setzero_si128())));
     occupied |= u64(~vacant & 0xFFFFu) << (8 * row);
   }
 #else
@@ -79,6 +85,33 @@ inline u64 OccupiedSquares(const u8* board) {
       if (board[SquareOf(file, row)] != Empty) occupied |= u64(1) << (8 * row + file);
 #endif
   return occupied;
+}
+
+// The occupied squares and, among them, those of the side that is not `Side`.
+template <int Side>
+inline void OccupiedAndEnemySquares(const u8* board, u64& occupied, u64& enemy) {
+  occupied = 0;
+  enemy = 0;
+#if defined(__SSE2__)
+  const __m128i colourLine = _mm_set1_epi8(static_cast<char>(OffBoard));
+  for (int row = 0; row < 8; row += 2) {
+    const __m128i squares = RowPair(board, row);
+    const unsigned filled =
+        ~static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(squares, _mm_setzero_si128()))) & 0xFFFFu;
+    // Black's codes lie above OffBoard, White's below it.
+    const unsigned black = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(squares, colourLine)));
+    occupied |= u64(filled) << (8 * row);
+    enemy |= u64(Side == White ? black : filled & ~black) << (8 * row);
+  }
+#else
+  for (int row = 0; row < 8; ++row)
+    for (int file = 0; file < 8; ++file) {
+      const int code = board[SquareOf(file, row)];
+      const u64 bit = u64(1) << (8 * row + file);
+      if (code != Empty) occupied |= bit;
+      if (code != Empty && (code > OffBoard) == (Side == White)) enemy |= bit;
+    }
+#endif
 }
 
 // The square of the first man from `from` along `step`; when the ray meets none, its last
