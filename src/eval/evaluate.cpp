@@ -10,8 +10,6 @@ namespace kestrin {
 
 namespace {
 
-// By the number of pieces on the board, a queen counting twice: trading down helps the side ahead.
-constexpr int TradeBonusTable[11] = {120, 120, 105, 90, 76, 64, 52, 40, 30, 20, 10};
 // Tropism by king distance (|file difference| + |rank difference|, at most 14).
 constexpr int QueenTropism[15] = {0, 19, 16, 13, 10, 9, 8, 7, 6, 5, 4, 2, 1, 0, 0};
 constexpr int KnightTropism[15] = {0, 10, 10, 12, 11, 9, 7, 6, 4, 2, 0, 0, 0, 0, 0};
@@ -19,8 +17,6 @@ constexpr int KnightTropism[15] = {0, 10, 10, 12, 11, 9, 7, 6, 4, 2, 0, 0, 0, 0,
 constexpr int BishopTropismTable[4] = {11, 7, 3, 0};
 constexpr int RookKingFileTable[4] = {12, 7, 2, 0};
 
-// A count below zero comes only from the quiescence estimate of a promotion; it reads as none.
-int TradeBonus(int pieces) { return pieces < 0 ? TradeBonusTable[0] : pieces < 11 ? TradeBonusTable[pieces] : 0; }
 constexpr int BishopTropism(int difference) { return difference < 4 ? BishopTropismTable[difference] : 0; }
 // By the number of empty squares next to a bishop on its diagonals.
 constexpr int BishopPenalty[5] = {-13, -7, 0, 0, 0};
@@ -112,15 +108,6 @@ int PieceTerms(const Position& p, int whiteKing, int blackKing) {
 }
 
 } // namespace
-
-int TradeTerm(int material, int w, int b) {
-  int bonus = 0;
-  if (material > 198) bonus = TradeBonus(w + b);
-  else if (material < -198) bonus = -TradeBonus(w + b);
-  if (b < w && w > 1) bonus += 75;
-  if (b > w && b > 1) bonus -= 75;
-  return bonus;
-}
 
 int PieceBalanceBonus(const Position& p) {
   return TradeTerm(p.materialScore, PiecesWithQueen(p.whitePieces, p.whitePieceList),

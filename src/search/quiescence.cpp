@@ -31,6 +31,7 @@ int QuiescenceSearch(int side, int alpha, int beta, int ply) {
     if (standPat < beta) beta = standPat;
   }
   GenerateCaptures(side, pos, list);
+  if (list.captureCount == 0) return side == White ? alpha : beta;
   const int whiteQueen = QueenBonus(pos.whitePieceList), blackQueen = QueenBonus(pos.blackPieceList);
   const int base =
       standPat - TradeTerm(pos.materialScore, pos.whitePieces + whiteQueen, pos.blackPieces + blackQueen);
