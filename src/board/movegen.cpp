@@ -176,10 +176,22 @@ struct Routines {
     (take(FirstOccupied<Steps>(out.occupied, from)), ...);
   }
 
+  // Captures only: whether a man on `from` reaching `masks` has an enemy man on any target.
+  static bool MayTake(const Store& out, const u64 (&masks)[64], int from) {
+    return (TargetsOf(masks, from) & out.enemy) != 0;
+  }
+
+  template <typename Out>
+  static void Knight(Out& out, const u8* board, int from, u32 partial) {
+    if constexpr (CapturesOnly) {
+      if (!MayTake(out, Targets.knight, from)) return;
+    }
+    Steps(out, board, from, partial, KnightTargets);
+  }
   template <typename Out>
   static void Bishop(Out& out, const u8* board, int from, u32 partial) {
     if constexpr (CapturesOnly) {
-      if (TargetsOf(Targets.bishop, from) & out.enemy) SlideCaptures<9, -9, 11, -11>(out, board, from, partial);
+      if (MayTake(out, Targets.bishop, from)) SlideCaptures<9, -9, 11, -11>(out, board, from, partial);
     } else {
       Slides(out, board, from, partial, BishopRays);
     }
@@ -187,7 +199,7 @@ struct Routines {
   template <typename Out>
   static void Rook(Out& out, const u8* board, int from, u32 partial) {
     if constexpr (CapturesOnly) {
-      if (TargetsOf(Targets.rook, from) & out.enemy) SlideCaptures<1, -1, 10, -10>(out, board, from, partial);
+      if (MayTake(out, Targets.rook, from)) SlideCaptures<1, -1, 10, -10>(out, board, from, partial);
     } else {
       Slides(out, board, from, partial, RookRays);
     }
@@ -195,8 +207,7 @@ struct Routines {
   template <typename Out>
   static void Queen(Out& out, const u8* board, int from, u32 partial) {
     if constexpr (CapturesOnly) {
-      if (TargetsOf(Targets.queen, from) & out.enemy)
-        SlideCaptures<1, -1, 10, -10, 9, -9, 11, -11>(out, board, from, partial);
+      if (MayTake(out, Targets.queen, from)) SlideCaptures<1, -1, 10, -10, 9, -9, 11, -11>(out, board, from, partial);
     } else {
       Slides(out, board, from, partial, QueenRays);
     }
@@ -232,7 +243,7 @@ struct Routines {
     case kestrin::Queen: Queen(out, board, from, partial); break;
     case kestrin::Rook: Rook(out, board, from, partial); break;
     case kestrin::Bishop: Bishop(out, board, from, partial); break;
-    case Knight: Steps(out, board, from, partial, KnightTargets); break;
+    case kestrin::Knight: Knight(out, board, from, partial); break;
     default: break;
     }
   }
@@ -268,12 +279,7 @@ struct Routines {
         generate(from, u32(slot) << 16 | u32(from));
       }
     };
-    each(filled & 0x300u, [&](int from, u32 partial) {
-      if constexpr (CapturesOnly) {
-        if ((TargetsOf(Targets.knight, from) & out.enemy) == 0) return;
-      }
-      Steps(out, board, from, partial, KnightTargets);
-    });
+    each(filled & 0x300u, [&](int from, u32 partial) { Knight(out, board, from, partial); });
     each(filled & 0xC00u, [&](int from, u32 partial) { Bishop(out, board, from, partial); });
     each(filled & 0x3000u, [&](int from, u32 partial) { Rook(out, board, from, partial); });
     each(filled & 0x4000u, [&](int from, u32 partial) { Queen(out, board, from, partial); });
@@ -284,7 +290,7 @@ struct Routines {
     int from = list[KingSlot];
     out.KingMan();
     if constexpr (CapturesOnly) {
-      if ((TargetsOf(Targets.king, from) & out.enemy) == 0) return;
+      if (!MayTake(out, Targets.king, from)) return;
     }
     Steps(out, p.board, from, u32(KingSlot) << 16 | u32(from), KingTargets);
   }
